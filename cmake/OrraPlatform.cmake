@@ -1,0 +1,33 @@
+# Platform selection for the portable core and its adapters.
+#   orra_adapter_sources(<out-var> <stem>...) appends <stem>_win32.cpp or <stem>_posix.cpp.
+if(WIN32)
+  set(ORRA_PLATFORM win32)
+  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+else()
+  set(ORRA_PLATFORM posix)
+endif()
+
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" OR CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+endif()
+
+function(orra_adapter_sources out_var)
+  set(result ${${out_var}})
+  foreach(stem IN LISTS ARGN)
+    list(APPEND result ${stem}_${ORRA_PLATFORM}.cpp)
+  endforeach()
+  set(${out_var} ${result} PARENT_SCOPE)
+endfunction()
+
+# zlib: Debian's zlib1g-dev natively, libz-mingw-w64-dev for Windows (static archive).
+if(WIN32)
+  find_library(ORRA_ZLIB NAMES libz.a z REQUIRED)
+  add_library(orra_zlib INTERFACE)
+  target_link_libraries(orra_zlib INTERFACE ${ORRA_ZLIB})
+else()
+  find_package(ZLIB REQUIRED)
+  add_library(orra_zlib INTERFACE)
+  target_link_libraries(orra_zlib INTERFACE ZLIB::ZLIB)
+endif()
+
+find_package(Threads REQUIRED)

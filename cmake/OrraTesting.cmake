@@ -1,0 +1,43 @@
+# Unit tests: one GoogleTest executable per subsystem, built from the *_test.cpp files beside
+# the code. Natively ctest runs them (one ctest case per test); the Windows build produces the
+# same executables, which scripts/run-wine-tests runs under Wine.
+enable_testing()
+include(GoogleTest)
+
+if(WIN32)
+  # GoogleTest from Debian's source package, compiled with the cross compiler.
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  set(ORRA_GTEST_MAIN GTest::gmock_main)
+  if(NOT TARGET GTest::gmock_main)
+    add_library(GTest::gmock_main ALIAS gmock_main)
+  endif()
+else()
+  find_package(GTest REQUIRED)
+  set(ORRA_GTEST_MAIN GTest::gmock_main)
+  if(NOT TARGET GTest::gmock_main)
+    set(ORRA_GTEST_MAIN GTest::gtest_main gmock)
+  endif()
+endif()
+
+function(orra_add_tests name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} ${ORRA_GTEST_MAIN} Threads::Threads)
+  if(NOT WIN32)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+  endif()
+  set_property(GLOBAL APPEND PROPERTY ORRA_TEST_TARGETS ${name})
+endfunction()
+
+# Writes build/<preset>/test-executables.txt, one path a line, for the Wine test runner.
+function(orra_write_test_list)
+  get_property(targets GLOBAL PROPERTY ORRA_TEST_TARGETS)
+  set(paths "")
+  foreach(target IN LISTS targets)
+    string(APPEND paths "$<TARGET_FILE:${target}>\n")
+  endforeach()
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/test-executables.txt CONTENT "${paths}")
+endfunction()

@@ -1,0 +1,54 @@
+#include "common/debug_output.h"
+
+#include <atomic>
+#include <cstdarg>
+#include <cstdio>
+
+#include "common/platform_debug.h"
+
+namespace orra {
+namespace {
+std::atomic<DebugSink> g_sink{nullptr};
+
+std::u16string WidenAscii(std::string_view text) {
+  // Diagnostics are ASCII by convention; other bytes pass through as their Latin-1 unit,
+  // which is lossless for ASCII and readable enough for a stray byte.
+  std::u16string wide;
+  wide.reserve(text.size());
+  for (unsigned char c : text) wide.push_back(static_cast<char16_t>(c));
+  return wide;
+}
+}  // namespace
+
+void DebugOutput(std::u16string_view text) {
+  try {
+    if (DebugSink sink = g_sink.load()) {
+      sink(text);
+    } else {
+      platform::WriteDebugText(text);
+    }
+  } catch (...) {
+    // Diagnostics must never fail the caller.
+  }
+}
+
+void DebugOutput(std::string_view text) {
+  try {
+    DebugOutput(std::u16string_view(WidenAscii(text)));
+  } catch (...) {
+  }
+}
+
+void DebugPrintf(const char* format, ...) {
+  char line[1024];
+  va_list args;
+  va_start(args, format);
+  const int n = std::vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  if (n < 0) return;
+  DebugOutput(std::string_view(line, static_cast<size_t>(n) < sizeof line ? static_cast<size_t>(n) : sizeof line - 1));
+}
+
+void SetDebugSinkForTesting(DebugSink sink) { g_sink.store(sink); }
+
+}  // namespace orra

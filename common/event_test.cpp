@@ -1,0 +1,59 @@
+#include "common/event.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "common/spin_lock.h"
+
+namespace orra {
+namespace {
+using std::chrono::milliseconds;
+
+TEST(Event, AutoResetReleasesOneWaitAndClears) {
+  Event event(Event::Reset::kAuto);
+  EXPECT_FALSE(event.Wait(milliseconds(1)));
+  event.Set();
+  EXPECT_TRUE(event.Wait(milliseconds(0)));
+  EXPECT_FALSE(event.IsSet());
+  EXPECT_FALSE(event.Wait(milliseconds(1)));
+}
+
+TEST(Event, ManualResetStaysSetUntilReset) {
+  Event event(Event::Reset::kManual, true);
+  EXPECT_TRUE(event.Wait(milliseconds(0)));
+  EXPECT_TRUE(event.Wait(milliseconds(0)));
+  event.Reset();
+  EXPECT_FALSE(event.Wait(milliseconds(1)));
+}
+
+TEST(Event, WakesAWaiterOnAnotherThread) {
+  Event event(Event::Reset::kAuto);
+  std::atomic<bool> woke{false};
+  std::thread waiter([&] { woke = event.Wait(milliseconds(5000)); });
+  event.Set();
+  waiter.join();
+  EXPECT_TRUE(woke);
+}
+
+TEST(SpinLock, KeepsACounterConsistentAcrossThreads) {
+  SpinLock lock;
+  long counter = 0;
+  auto work = [&] {
+    for (int i = 0; i < 20000; ++i) {
+      std::lock_guard<SpinLock> guard(lock);
+      ++counter;
+    }
+  };
+  std::thread a(work), b(work);
+  a.join();
+  b.join();
+  EXPECT_EQ(counter, 40000);
+  EXPECT_TRUE(lock.try_lock());
+  EXPECT_FALSE(lock.try_lock());
+  lock.unlock();
+}
+
+}  // namespace
+}  // namespace orra

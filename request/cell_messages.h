@@ -1,0 +1,52 @@
+#pragma once
+// The short texts a worksheet function shows in its cell instead of data, in their standard
+// form and, once developer mode has started its log, their developer form.
+//
+// Both tables are immutable; the switch to the developer texts is one atomic pointer store, so
+// worksheet functions on Excel's thread and any other reader see one table or the other, never
+// a mixture. The switch is one-way until the library is unloaded.
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "request/request.h"
+
+namespace orra {
+
+enum class CellMessage : uint8_t {
+  kFetching,
+  kTimeout,
+  kNullValue,
+  kNoData,
+  kNoIndex,
+  kError,
+  kFixedParam,
+  kQuoteParam,
+  kLogin,
+  kDataTypeError,
+  kIndexSizeZero,
+  kNoFunctionType,
+  kPermission,
+};
+constexpr size_t kCellMessageCount = 13;
+
+// How a worksheet function shows its request: single-value functions render the answer,
+// array functions never render data into their own cell.
+enum class FunctionShape : uint8_t { kSingleValue, kArray };
+
+class CellMessageTable {
+ public:
+  static std::u16string_view Text(CellMessage message);
+  // Replaces twelve texts by their developer forms ("permission" keeps its text).
+  static void UseDeveloperTexts();
+  static bool UsingDeveloperTexts();
+  // For tests: back to the standard texts.
+  static void UseStandardTextsForTesting();
+};
+
+// The message a cell shows for a request in `status`, or nullopt when the cell shows the
+// rendered answer (status 1 of a single-value function).
+std::optional<CellMessage> MessageForStatus(uint8_t status, FunctionShape shape);
+
+}  // namespace orra
