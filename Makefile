@@ -1,9 +1,11 @@
 # make test           install what is missing, build native and windows, run both test suites
 # make test-sanitize  the native tests under address/undefined and thread sanitizers
 # make bench          build and run the benchmarks
+# make fuzz           every fuzz target for FUZZ_SECONDS (default 300) each
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps native windows test test-native test-wine test-sanitize bench clean
+.PHONY: all deps native windows fuzz-build test test-native test-wine test-fuzz test-sanitize bench fuzz clean
+FUZZ_SECONDS ?= 300
 
 all: native windows
 
@@ -26,7 +28,19 @@ test-wine: windows
 	@echo "== Windows tests under Wine"
 	scripts/run-wine-tests build/windows
 
-test: test-native test-wine
+fuzz-build: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j $(JOBS)
+
+# A short run of every fuzz target on its seeds, as a smoke test.
+test-fuzz: fuzz-build
+	@echo "== fuzz smoke"
+	scripts/run-fuzzers build/fuzz 5
+
+fuzz: fuzz-build
+	scripts/run-fuzzers build/fuzz $(FUZZ_SECONDS)
+
+test: test-native test-wine test-fuzz
 	@x86_64-w64-mingw32-objdump -p build/windows/addin/OrraAddin64.xll | scripts/check-dll-imports
 
 test-sanitize: deps

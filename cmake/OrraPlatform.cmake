@@ -31,3 +31,24 @@ else()
 endif()
 
 find_package(Threads REQUIRED)
+
+# nlohmann/json (header-only, Debian's nlohmann-json3-dev) for the tools, in both builds. The
+# cross build may not search /usr/include, so it sees the one folder through a link.
+set(ORRA_JSON_INCLUDE ${CMAKE_BINARY_DIR}/third_party/include)
+if(NOT EXISTS ${ORRA_JSON_INCLUDE}/nlohmann/json.hpp AND EXISTS /usr/include/nlohmann/json.hpp)
+  file(MAKE_DIRECTORY ${ORRA_JSON_INCLUDE})
+  file(CREATE_LINK /usr/include/nlohmann ${ORRA_JSON_INCLUDE}/nlohmann SYMBOLIC)
+endif()
+add_library(orra_json INTERFACE)
+target_include_directories(orra_json SYSTEM INTERFACE ${ORRA_JSON_INCLUDE})
+
+# Adds every subfolder of the current folder that has a CMakeLists.txt.
+function(orra_add_subfolders)
+  file(GLOB children RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child IN LISTS children)
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
