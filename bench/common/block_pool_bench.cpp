@@ -1,0 +1,47 @@
+// The block pool against what it replaces: malloc, zero-fill, free of the same size.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "bench/ratio_main.h"
+#include "common/block_pool.h"
+
+namespace {
+
+void BM_PoolAcquireRelease(benchmark::State& state) {
+  const auto size = static_cast<size_t>(state.range(0));
+  for (auto _ : state) {
+    void* p = orra::AcquireBuffer(size);
+    benchmark::DoNotOptimize(p);
+    static_cast<char*>(p)[0] = 1;  // the caller writes into what it gets
+    orra::ReleaseBuffer(p);
+  }
+}
+
+void BM_MallocMemsetFree(benchmark::State& state) {
+  const auto size = static_cast<size_t>(state.range(0));
+  for (auto _ : state) {
+    void* p = std::malloc(size);
+    std::memset(p, 0, size);
+    benchmark::DoNotOptimize(p);
+    static_cast<char*>(p)[0] = 1;
+    std::free(p);
+  }
+}
+
+BENCHMARK(BM_PoolAcquireRelease)->Arg(256)->Arg(4096)->Arg(65536)->Threads(1)->Threads(2)->UseRealTime();
+BENCHMARK(BM_MallocMemsetFree)->Arg(256)->Arg(4096)->Arg(65536)->Threads(1)->Threads(2)->UseRealTime();
+
+}  // namespace
+
+#define POOL_RATIO(size, threads)                                                                  \
+  ORRA_BENCHMARK_RATIO("pool vs malloc+memset+free, " #size " B, " #threads " thread(s)",         \
+                       "BM_PoolAcquireRelease/" #size "/real_time/threads:" #threads,            \
+                       "BM_MallocMemsetFree/" #size "/real_time/threads:" #threads)
+POOL_RATIO(256, 1);
+POOL_RATIO(4096, 1);
+POOL_RATIO(65536, 1);
+POOL_RATIO(256, 2);
+POOL_RATIO(4096, 2);
+POOL_RATIO(65536, 2);

@@ -1,0 +1,3 @@
+#include "bench/ratio_main.h"
+
+ORRA_BENCHMARK_MAIN();
