@@ -25,8 +25,8 @@ std::optional<std::string> ParameterDefaultFor(const IndicatorVariableSource& st
   return store.ParameterDefaultById(ParseDecimalTopic(name));
 }
 
-// A store that knows `name` as an indicator but has no variable of that name gets one, from
-// the system dictionary's parameter record of the same name or number.
+}  // namespace
+
 void AddIndicatorVariable(IndicatorVariableSource& store, const std::u16string& name) {
   if (store.HasVariable(name) || !store.HasIndicator(name)) return;
   const std::optional<std::string> default_text = ParameterDefaultFor(store, name);
@@ -35,8 +35,6 @@ void AddIndicatorVariable(IndicatorVariableSource& store, const std::u16string& 
   if (value.size() > kMaxVariableValueChars) value.resize(kMaxVariableValueChars);
   store.AddVariable(name, value);
 }
-
-}  // namespace
 
 int32_t ParseDecimalTopic(const std::u16string& text) {
   size_t i = 0;

@@ -27,6 +27,10 @@ constexpr size_t kMaxVariableValueChars = 255;
 // values in the cell.
 bool ParseTopics(const std::vector<std::u16string>& topics, tagRequest& record, IndicatorVariableSource* store);
 
+// Gives an indicator name the store knows, but has no variable for, the default of the system
+// dictionary's parameter record of the same name (or number) as its variable.
+void AddIndicatorVariable(IndicatorVariableSource& store, const std::u16string& name);
+
 // The security code as the server wants it: six characters gain ".sh" when the first is the
 // digit 6, ".sz" otherwise; any other length stays as it is.
 std::u16string NormaliseSecurityCode(const std::u16string& code);

@@ -1,0 +1,89 @@
+#include "request/develop_log.h"
+
+#include <cstdio>
+
+#include "common/clock.h"
+#include "common/debug_output.h"
+#include "common/text_conversion.h"
+#include "request/cell_messages.h"
+#include "request/log_file.h"
+
+namespace orra {
+
+CLogThread& CLogThread::Instance() {
+  static CLogThread instance;
+  return instance;
+}
+
+CLogThread::~CLogThread() { Stop(); }
+
+bool CLogThread::Start(const std::u16string& directory) {
+  bool expected = false;
+  if (!started_.compare_exchange_strong(expected, true)) return false;
+  CellMessageTable::UseDeveloperTexts();
+  running_.store(true, std::memory_order_release);
+  thread_ = std::thread(&CLogThread::Run, this, directory + kFileName);
+  return true;
+}
+
+bool CLogThread::WasStarted() const { return started_.load(std::memory_order_acquire); }
+
+bool CLogThread::Running() const { return running_.load(std::memory_order_acquire); }
+
+void CLogThread::Stop() {
+  stop_.Set();
+  if (thread_.joinable()) thread_.join();
+}
+
+void CLogThread::Write(std::u16string line) {
+  if (!Enabled()) return;
+  std::u16string stamped = LogTimestamp() + u" " + line;
+  std::lock_guard<SpinLock> guard(queue_lock_);
+  queue_.push_back(std::move(stamped));
+}
+
+void CLogThread::WriteQueued(LogFile& file) {
+  for (;;) {
+    std::u16string line;
+    {
+      std::lock_guard<SpinLock> guard(queue_lock_);
+      if (queue_.empty()) break;
+      line = std::move(queue_.front());
+      queue_.pop_front();
+    }
+    if (line != u"default") file.AppendLine(ToNarrowString(line));
+  }
+  file.Flush();
+}
+
+void CLogThread::Run(std::u16string path) {
+  try {
+    // Without the file the thread still runs: the developer texts are what most users want.
+    std::unique_ptr<LogFile> file = LogFile::OpenForAppend(path);
+    if (!file) DebugOutput(u"[CLogThread] cannot open develop.log\r\n");
+    bool stopping = false;
+    while (!stopping) {
+      stopping = stop_.Wait(std::chrono::milliseconds(kFlushPeriodMs));
+      if (stopping) running_.store(false, std::memory_order_release);
+      if (file) {
+        WriteQueued(*file);
+      } else {
+        std::lock_guard<SpinLock> guard(queue_lock_);
+        queue_.clear();
+      }
+    }
+  } catch (...) {
+    running_.store(false, std::memory_order_release);
+    DebugOutput(u"[CLogThread] stopped by an unexpected error\r\n");
+  }
+}
+
+std::u16string LogTimestamp() {
+  const LocalDateTime t = CurrentClock().LocalNow();
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", t.year, t.month, t.day, t.hour, t.minute,
+                t.second, t.millisecond);
+  return ToWideString(text);
+}
+
+}  // namespace orra

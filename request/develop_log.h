@@ -1,0 +1,62 @@
+#pragma once
+// Developer mode's log: `CLogThread` appends queued lines to "develop.log" in the add-in's
+// directory every 2000 ms, and switched the cell messages to their developer texts when it
+// started. Lines are queued only while the thread runs, so a stopped log never grows memory.
+//
+// Any thread may call Write; Start and Stop are for Excel's main thread.
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "common/event.h"
+#include "common/spin_lock.h"
+
+namespace orra {
+
+class CLogThread {
+ public:
+  static constexpr char16_t kFileName[] = u"develop.log";
+  static constexpr int kFlushPeriodMs = 2000;
+
+  static CLogThread& Instance();
+
+  // Starts the thread writing to `directory` + "develop.log" (directory ends with its
+  // separator). False when it had been started already.
+  bool Start(const std::u16string& directory);
+  // Ever started in this process (developer mode is on).
+  bool WasStarted() const;
+  // True while lines are being taken.
+  bool Running() const;
+  // Sets the stop event; the thread writes what is queued and ends.
+  void Stop();
+
+  // Queues one line (a timestamp is put in front). The text "default" is never written.
+  void Write(std::u16string line);
+
+  // Whether a Write would be kept: cheap, for callers that build their line only when needed.
+  static bool Enabled() { return Instance().running_.load(std::memory_order_acquire); }
+
+  CLogThread(const CLogThread&) = delete;
+  CLogThread& operator=(const CLogThread&) = delete;
+  ~CLogThread();
+
+ private:
+  CLogThread() = default;
+  void Run(std::u16string path);
+  void WriteQueued(class LogFile& file);
+
+  SpinLock queue_lock_;
+  std::deque<std::u16string> queue_;  // guarded by queue_lock_
+  std::atomic<bool> started_{false};
+  std::atomic<bool> running_{false};
+  Event stop_{Event::Reset::kManual};
+  std::thread thread_;
+};
+
+// "2026-12-09 05:40:01.123" in local time, for log lines.
+std::u16string LogTimestamp();
+
+}  // namespace orra

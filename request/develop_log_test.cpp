@@ -1,0 +1,69 @@
+#include "request/develop_log.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "request/cell_messages.h"
+#include "request/refresh_commands.h"
+#include "request/request_test_doubles.h"
+
+namespace orra {
+namespace {
+using namespace orra::testing;
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The log thread is process-wide and starts once, so one test walks its whole life.
+TEST(DeveloperMode, AsksOnceStartsTheLogAppendsLinesAndNeverTruncates) {
+  const fs::path dir = fs::temp_directory_path() / "orra-develop-log-test";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  { std::ofstream(dir / "develop.log", std::ios::binary) << "earlier line\n"; }
+  std::u16string directory = dir.u16string();
+  directory += static_cast<char16_t>(fs::path::preferred_separator);
+
+  RecordingMessageBoxes boxes;
+  boxes.answer = false;
+  SwitchOnDeveloperMode(boxes, directory);
+  EXPECT_FALSE(CLogThread::Instance().WasStarted()) << "No keeps developer mode off";
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].caption, u"开发者模式");
+  EXPECT_EQ(boxes.shown[0].kind, MessageKind::kYesNoInformation);
+  CLogThread::Instance().Write(u"dropped: developer mode is off");
+
+  boxes.answer = true;
+  SwitchOnDeveloperMode(boxes, directory);
+  EXPECT_TRUE(CLogThread::Instance().Running());
+  EXPECT_EQ(CellMessageTable::Text(CellMessage::kTimeout), u"Timeout");
+  CLogThread::Instance().Write(u"connect 127.0.0.1:9911 ok");
+  CLogThread::Instance().Write(u"市场导航");
+
+  SwitchOnDeveloperMode(boxes, directory);
+  ASSERT_EQ(boxes.shown.size(), 3u);
+  EXPECT_EQ(boxes.shown[2].text, u"已开启开发者模式！");
+  EXPECT_EQ(boxes.shown[2].caption, u"信息");
+
+  CLogThread::Instance().Stop();
+  EXPECT_FALSE(CLogThread::Instance().Running());
+  CLogThread::Instance().Write(u"after stop: not queued");
+  const std::string log = ReadFile(dir / "develop.log");
+  EXPECT_EQ(log.rfind("earlier line", 0), 0u) << "appended, not truncated";
+  EXPECT_NE(log.find(" connect 127.0.0.1:9911 ok"), std::string::npos);
+  EXPECT_NE(log.find("\xCA\xD0\xB3\xA1\xB5\xBC\xBA\xBD"), std::string::npos) << "lines are GBK";
+  EXPECT_EQ(log.find("dropped"), std::string::npos);
+  EXPECT_EQ(log.find("after stop"), std::string::npos);
+  CellMessageTable::UseStandardTextsForTesting();
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace orra

@@ -1,0 +1,318 @@
+#include "request/requests_dictionary.h"
+
+#include <string>
+
+#include "common/clock.h"
+#include "common/debug_output.h"
+#include "request/develop_log.h"
+
+namespace orra {
+namespace {
+
+int64_t NowMs() { return CurrentClock().SteadyMilliseconds(); }
+
+std::u16string Number(int64_t value) {
+  const std::string text = std::to_string(value);
+  return std::u16string(text.begin(), text.end());
+}
+
+void LogQueued(const tagRequest& r) {
+  if (!CLogThread::Enabled()) return;
+  auto code = r.parameters.find(u"@seccode@");
+  CLogThread::Instance().Write(u"queued topic=" + Number(r.topic_id) + u" function=" + Number(r.function_id) +
+                               u" indicator=" + r.IndicatorName() +
+                               u" code=" + (code != r.parameters.end() ? code->second : u""));
+}
+
+void LogAnswered(int32_t topic, uint8_t status, size_t bytes, int64_t waited_ms) {
+  if (!CLogThread::Enabled()) return;
+  CLogThread::Instance().Write(u"answered topic=" + Number(topic) + u" status=" + Number(status) +
+                               u" bytes=" + Number(static_cast<int64_t>(bytes)) + u" ms=" + Number(waited_ms));
+}
+
+void LogRefused(int32_t topic, uint8_t status) {
+  if (!CLogThread::Enabled()) return;
+  CLogThread::Instance().Write(u"refused topic=" + Number(topic) + u" status=" + Number(status));
+}
+
+}  // namespace
+
+RequestsDictionary& RequestsDictionary::Instance() {
+  static RequestsDictionary dictionary;
+  return dictionary;
+}
+
+RequestsDictionary::~RequestsDictionary() { StopWorker(); }
+
+void RequestsDictionary::StartWorker(QueryPreparer& preparer) {
+  if (worker_.joinable()) return;
+  preparer_ = &preparer;
+  running_.store(true, std::memory_order_release);
+  worker_ended_.Reset();
+  worker_ = std::thread(&RequestsDictionary::RunWorker, this);
+}
+
+void RequestsDictionary::StopWorker() {
+  if (!worker_.joinable()) return;
+  running_.store(false, std::memory_order_release);
+  wake_.Set();
+  if (worker_ended_.Wait(std::chrono::milliseconds(kWorkerStopGraceMs))) {
+    worker_.join();
+  } else {
+    // The worker is stuck in a preparer call; the process is unloading, so let it go rather
+    // than block Excel's exit.
+    DebugOutput(u"[RequestsDictionary] query worker did not end within 1000 ms\r\n");
+    worker_.detach();
+  }
+  std::lock_guard<SpinLock> guard(pending_lock_);
+  std::vector<int32_t>().swap(pending_);
+  taken_ = 0;
+}
+
+bool RequestsDictionary::Contains(int32_t topic_id) const {
+  std::lock_guard<std::mutex> guard(mutex_);
+  return records_.count(topic_id) != 0;
+}
+
+std::optional<tagRequest> RequestsDictionary::Find(int32_t topic_id) const {
+  std::lock_guard<std::mutex> guard(mutex_);
+  auto it = records_.find(topic_id);
+  if (it == records_.end()) return std::nullopt;
+  return it->second.record;
+}
+
+bool RequestsDictionary::Visit(int32_t topic_id, const std::function<void(const tagRequest&)>& visit) const {
+  std::lock_guard<std::mutex> guard(mutex_);
+  auto it = records_.find(topic_id);
+  if (it == records_.end()) return false;
+  visit(it->second.record);
+  return true;
+}
+
+size_t RequestsDictionary::Size() const {
+  std::lock_guard<std::mutex> guard(mutex_);
+  return records_.size();
+}
+
+void RequestsDictionary::Store(tagRequest record) {
+  const int32_t topic = record.topic_id;
+  LogRefused(topic, record.status);
+  std::lock_guard<std::mutex> guard(mutex_);
+  records_.insert_or_assign(topic, Entry{std::move(record), NowMs()});
+}
+
+void RequestsDictionary::Queue(tagRequest record) {
+  const int32_t topic = record.topic_id;
+  LogQueued(record);
+  {
+    std::lock_guard<std::mutex> guard(mutex_);
+    records_.insert_or_assign(topic, Entry{std::move(record), NowMs()});
+  }
+  AppendPending(topic);
+}
+
+bool RequestsDictionary::Requeue(int32_t topic_id) {
+  {
+    std::lock_guard<std::mutex> guard(mutex_);
+    auto it = records_.find(topic_id);
+    if (it == records_.end()) return false;
+    tagRequest& r = it->second.record;
+    if (r.connected == 0 || r.delivered == 0) return false;
+    r.delivered = 0;
+    r.SetStatus(RequestStatus::kPending);
+    it->second.queued_ms = NowMs();
+  }
+  AppendPending(topic_id);
+  return true;
+}
+
+void RequestsDictionary::MarkConnected(int32_t topic_id) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  auto it = records_.find(topic_id);
+  if (it != records_.end()) it->second.record.connected = 1;
+}
+
+void RequestsDictionary::SetStatus(int32_t topic_id, RequestStatus status) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  auto it = records_.find(topic_id);
+  if (it != records_.end()) it->second.record.SetStatus(status);
+}
+
+void RequestsDictionary::Refuse(int32_t topic_id, RequestStatus status) {
+  {
+    std::lock_guard<std::mutex> guard(mutex_);
+    auto it = records_.find(topic_id);
+    if (it == records_.end()) return;
+    it->second.record.SetStatus(status);
+    it->second.record.delivered = 0;
+  }
+  LogRefused(topic_id, static_cast<uint8_t>(status));
+}
+
+void RequestsDictionary::Remove(int32_t topic_id) {
+  SharedBlock released;  // freed after the lock is given back
+  std::lock_guard<std::mutex> guard(mutex_);
+  auto it = records_.find(topic_id);
+  if (it == records_.end()) return;
+  released = std::move(it->second.record.result);
+  records_.erase(it);
+}
+
+void RequestsDictionary::TimeOutOverdue(int64_t now_ms) {
+  for (auto& [topic, entry] : records_) {
+    if (entry.record.Status() == RequestStatus::kPending && now_ms - entry.queued_ms > kAnswerTimeoutMs) {
+      entry.record.SetStatus(RequestStatus::kTimedOut);
+    }
+  }
+}
+
+std::vector<int32_t> RequestsDictionary::TakeChanged() {
+  std::vector<int32_t> changed;
+  const int64_t now = NowMs();
+  std::lock_guard<std::mutex> guard(mutex_);
+  TimeOutOverdue(now);
+  for (auto& [topic, entry] : records_) {
+    tagRequest& r = entry.record;
+    if (r.delivered == 0 && r.status != 0) {
+      r.delivered = 1;
+      changed.push_back(topic);
+    }
+  }
+  return changed;
+}
+
+void RequestsDictionary::ClearDeliveredFlags() {
+  std::lock_guard<std::mutex> guard(mutex_);
+  for (auto& [topic, entry] : records_) entry.record.delivered = 0;
+}
+
+std::vector<std::pair<int32_t, std::u16string>> RequestsDictionary::Callers() const {
+  std::vector<std::pair<int32_t, std::u16string>> callers;
+  std::lock_guard<std::mutex> guard(mutex_);
+  callers.reserve(records_.size());
+  for (const auto& [topic, entry] : records_) callers.emplace_back(topic, entry.record.CallerAddress());
+  return callers;
+}
+
+void RequestsDictionary::OnReply(int32_t context, uint32_t message_code, SharedBlock body) {
+  if (message_code != kQueryReplyCode) return;
+  SharedBlock previous;  // released after the lock
+  const size_t bytes = body ? body->size() : 0;
+  int64_t waited = 0;
+  {
+    std::lock_guard<std::mutex> guard(mutex_);
+    auto it = records_.find(context);
+    if (it == records_.end()) return;
+    tagRequest& r = it->second.record;
+    previous = std::move(r.result);
+    r.result = std::move(body);
+    r.SetStatus(RequestStatus::kAnswered);
+    // A reply that comes after its request was reported as timed out (or a second reply)
+    // must be reported again, or the cell would keep the old text.
+    r.delivered = 0;
+    waited = NowMs() - it->second.queued_ms;
+  }
+  LogAnswered(context, static_cast<uint8_t>(RequestStatus::kAnswered), bytes, waited);
+}
+
+void RequestsDictionary::OnJobDropped(int32_t context) {
+  {
+    std::lock_guard<std::mutex> guard(mutex_);
+    auto it = records_.find(context);
+    if (it == records_.end() || it->second.record.Status() != RequestStatus::kPending) return;
+    it->second.record.SetStatus(RequestStatus::kTimedOut);
+  }
+  LogRefused(context, static_cast<uint8_t>(RequestStatus::kTimedOut));
+}
+
+size_t RequestsDictionary::PendingCount() const {
+  std::lock_guard<SpinLock> guard(pending_lock_);
+  return pending_.size() - taken_;
+}
+
+void RequestsDictionary::SetBatchObserverForTesting(std::function<void(size_t)> observer) {
+  batch_observer_ = std::move(observer);
+}
+
+void RequestsDictionary::AppendPending(int32_t topic_id) {
+  {
+    std::lock_guard<SpinLock> guard(pending_lock_);
+    pending_.push_back(topic_id);
+  }
+  wake_.Set();
+}
+
+std::vector<int32_t> RequestsDictionary::TakeBatch(bool& more_left) {
+  std::lock_guard<SpinLock> guard(pending_lock_);
+  const size_t remaining = pending_.size() - taken_;
+  const size_t count = remaining <= kBatchSize ? remaining : kBatchSize;
+  std::vector<int32_t> batch(pending_.begin() + static_cast<std::ptrdiff_t>(taken_),
+                             pending_.begin() + static_cast<std::ptrdiff_t>(taken_ + count));
+  taken_ += count;
+  more_left = taken_ < pending_.size();
+  if (!more_left) {
+    // Drained: give the storage back.
+    std::vector<int32_t>().swap(pending_);
+    taken_ = 0;
+  }
+  return batch;
+}
+
+void RequestsDictionary::RunWorker() {
+  try {
+    while (running_.load(std::memory_order_acquire)) {
+      wake_.Wait();
+      if (!running_.load(std::memory_order_acquire)) break;
+      bool more_left = false;
+      const std::vector<int32_t> batch = TakeBatch(more_left);
+      if (!batch.empty()) {
+        if (batch_observer_) batch_observer_(batch.size());
+        ProcessBatch(batch);
+      }
+      if (more_left) wake_.Set();
+    }
+  } catch (...) {
+    DebugOutput(u"[RequestsDictionary] query worker stopped by an unexpected error\r\n");
+  }
+  worker_ended_.Set();
+}
+
+void RequestsDictionary::ProcessBatch(const std::vector<int32_t>& batch) {
+  for (int32_t topic : batch) {
+    if (!running_.load(std::memory_order_acquire)) return;
+    try {
+      PrepareAndPost(topic);
+    } catch (...) {
+      // One request's failure (say, memory for its document) must not stop the others.
+      SetStatus(topic, RequestStatus::kTimedOut);
+    }
+  }
+}
+
+void RequestsDictionary::PrepareAndPost(int32_t topic_id) {
+  std::optional<tagRequest> snapshot = Find(topic_id);
+  if (!snapshot) return;  // disconnected meanwhile
+  PreparedQuery prepared = preparer_->Prepare(*snapshot);
+  {
+    std::lock_guard<std::mutex> guard(mutex_);
+    auto it = records_.find(topic_id);
+    if (it == records_.end()) return;
+    tagRequest& r = it->second.record;
+    switch (prepared.outcome) {
+      case PreparedQuery::Outcome::kNoIndicator:
+        r.SetStatus(RequestStatus::kNoIndicator);
+        return;
+      case PreparedQuery::Outcome::kNoDescriptor:
+        return;
+      case PreparedQuery::Outcome::kReady:
+        r.value_kind = prepared.value_kind;
+        r.decimals = prepared.decimals;
+        r.alignment = prepared.alignment;
+        r.date_style = prepared.date_style;
+        break;
+    }
+  }
+  if (!prepared.post || !prepared.post()) SetStatus(topic_id, RequestStatus::kTimedOut);
+}
+
+}  // namespace orra

@@ -1,0 +1,122 @@
+#pragma once
+// RequestsDictionary: every request the RTD server holds, by Excel's topic id, with the query
+// worker that sends new and re-queued requests to the server.
+//
+// One mutex guards the map and every record in it; nothing outside the lock keeps a pointer
+// to a record (callers get copies, or visit a record under the lock). The pending list holds
+// topic ids under its own spin lock; an id no longer in the map when the worker takes it is
+// skipped. Excel's main thread connects, refreshes and removes; the worker thread prepares
+// and posts queries; the connection thread delivers replies (OnReply, OnJobDropped).
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/event.h"
+#include "common/pooled_block.h"
+#include "common/spin_lock.h"
+#include "request/query_preparer.h"
+#include "request/request.h"
+
+namespace orra {
+
+class RequestsDictionary {
+ public:
+  static constexpr size_t kBatchSize = 5000;
+  // A request still unanswered this long after it was queued is given up as timed out, so
+  // that its cell says so and a refresh sends it again.
+  static constexpr int64_t kAnswerTimeoutMs = 60000;
+  static constexpr int kWorkerStopGraceMs = 1000;
+  static constexpr uint32_t kQueryReplyCode = 0x10010;
+
+  RequestsDictionary() = default;
+  ~RequestsDictionary();
+  RequestsDictionary(const RequestsDictionary&) = delete;
+  RequestsDictionary& operator=(const RequestsDictionary&) = delete;
+
+  // The process-wide dictionary.
+  static RequestsDictionary& Instance();
+
+  // Starts the query worker with the preparer it uses (kept alive by the caller until
+  // StopWorker). A second start is ignored.
+  void StartWorker(QueryPreparer& preparer);
+  // Clears the running flag, wakes the worker and waits up to 1000 ms for it to end.
+  void StopWorker();
+
+  bool Contains(int32_t topic_id) const;
+  // A copy of the record (its result block shared), or nullopt.
+  std::optional<tagRequest> Find(int32_t topic_id) const;
+  // Calls `visit` with the record under the lock; false when there is none. `visit` must not
+  // call back into the dictionary or into Excel.
+  bool Visit(int32_t topic_id, const std::function<void(const tagRequest&)>& visit) const;
+  size_t Size() const;
+
+  // Stores the record as it is (a request refused at connection).
+  void Store(tagRequest record);
+  // Stores the record and puts it on the pending list.
+  void Queue(tagRequest record);
+  // Queues an answered or refused record again: only when Excel still holds it and its status
+  // has been reported. True when it was queued.
+  bool Requeue(int32_t topic_id);
+  // Excel connected a topic it already had.
+  void MarkConnected(int32_t topic_id);
+  void SetStatus(int32_t topic_id, RequestStatus status);
+  // A reconnected topic failed the login check: the new status is reported by the next
+  // TakeChanged even when the old one had been.
+  void Refuse(int32_t topic_id, RequestStatus status);
+  // Excel let the topic go: the record and its result go.
+  void Remove(int32_t topic_id);
+
+  // The topics whose status changed since they were last reported, in topic-id order, each
+  // marked as reported. Requests that have waited too long for their answer time out first.
+  std::vector<int32_t> TakeChanged();
+  // Every record is reported again by the next TakeChanged (after a table was written).
+  void ClearDeliveredFlags();
+  // Topic ids and caller addresses of every record, in topic-id order (for the refresh
+  // commands, which ask Excel about each address without holding the lock).
+  std::vector<std::pair<int32_t, std::u16string>> Callers() const;
+
+  // Completion handler of the server connection (connection thread).
+  void OnReply(int32_t context, uint32_t message_code, SharedBlock body);
+  // The connection thread gave up on the job of this request.
+  void OnJobDropped(int32_t context);
+
+  // Entries waiting on the pending list (for tests and diagnostics).
+  size_t PendingCount() const;
+  // The worker processes one batch at a time; tests may watch the sizes it took.
+  void SetBatchObserverForTesting(std::function<void(size_t)> observer);
+
+ private:
+  struct Entry {
+    tagRequest record;
+    int64_t queued_ms = 0;  // when the record last went on the pending list
+  };
+
+  void AppendPending(int32_t topic_id);
+  void RunWorker();
+  void ProcessBatch(const std::vector<int32_t>& batch);
+  void PrepareAndPost(int32_t topic_id);
+  std::vector<int32_t> TakeBatch(bool& more_left);
+  void TimeOutOverdue(int64_t now_ms);
+
+  mutable std::mutex mutex_;
+  std::map<int32_t, Entry> records_;  // guarded by mutex_
+
+  mutable SpinLock pending_lock_;
+  std::vector<int32_t> pending_;  // guarded by pending_lock_
+  size_t taken_ = 0;              // guarded by pending_lock_
+
+  Event wake_{Event::Reset::kAuto};
+  std::atomic<bool> running_{false};
+  Event worker_ended_{Event::Reset::kManual};
+  std::thread worker_;
+  QueryPreparer* preparer_ = nullptr;  // set before the worker starts
+  std::function<void(size_t)> batch_observer_;
+};
+
+}  // namespace orra

@@ -1,0 +1,171 @@
+#include "request/requests_dictionary.h"
+
+#include <gtest/gtest.h>
+
+#include "common/clock.h"
+#include "request/request_test_doubles.h"
+
+namespace orra {
+namespace {
+using testing::FakePreparer;
+using testing::WaitUntil;
+
+tagRequest Record(int32_t topic, const char16_t* indicator = u"close") {
+  tagRequest r(topic);
+  r.function_id = 0;
+  std::copy_n(indicator, std::char_traits<char16_t>::length(indicator), r.indicator_name);
+  r.parameters[u"@seccode@"] = u"600000.sh";
+  return r;
+}
+
+SharedBlock Body(uint8_t first) {
+  const uint8_t bytes[] = {first, 2, 3};
+  return PooledBlock::CopyOf(bytes);
+}
+
+class RequestsDictionaryTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetClockForTesting(&clock); }
+  void TearDown() override {
+    requests.StopWorker();
+    SetClockForTesting(nullptr);
+  }
+  void StartAndDrain(size_t expected_posts) {
+    requests.StartWorker(preparer);
+    ASSERT_TRUE(WaitUntil([&] { return preparer.Posted().size() >= expected_posts && requests.PendingCount() == 0; }));
+  }
+
+  ManualClock clock{LocalDateTime{2024, 6, 3, 9, 30, 0, 0, 1}, 1000};
+  FakePreparer preparer;
+  RequestsDictionary requests;
+};
+
+TEST_F(RequestsDictionaryTest, WorkerTakesBatchesOfAtMost5000) {
+  std::vector<size_t> batches;
+  requests.SetBatchObserverForTesting([&](size_t n) { batches.push_back(n); });
+  for (int32_t t = 1; t <= 12000; ++t) requests.Queue(Record(t));
+  StartAndDrain(12000);
+  EXPECT_EQ(batches, (std::vector<size_t>{5000, 5000, 2000}));
+  EXPECT_EQ(requests.Find(77)->decimals, 3) << "display attributes come from the descriptor";
+  EXPECT_EQ(requests.Find(77)->value_kind, 2);
+  EXPECT_EQ(requests.Find(77)->Status(), RequestStatus::kPending) << "pending until the reply";
+  EXPECT_TRUE(requests.TakeChanged().empty());
+}
+
+TEST_F(RequestsDictionaryTest, UnknownIndicatorIsRefusedWithoutServerContact) {
+  preparer.unknown[u"nosuch"] = 1;
+  requests.Queue(Record(1, u"nosuch"));
+  requests.Queue(Record(2, u""));
+  requests.Queue(Record(3));
+  StartAndDrain(1);
+  ASSERT_TRUE(WaitUntil([&] { return requests.Find(2)->Status() == RequestStatus::kNoIndicator; }));
+  EXPECT_EQ(requests.Find(1)->Status(), RequestStatus::kNoIndicator);
+  EXPECT_EQ(preparer.Posted(), (std::vector<int32_t>{3}));
+  EXPECT_EQ(requests.TakeChanged(), (std::vector<int32_t>{1, 2}));
+  EXPECT_TRUE(requests.TakeChanged().empty()) << "each change is reported once";
+}
+
+TEST_F(RequestsDictionaryTest, ReplyIsStoredReportedAndReplacedByALaterOne) {
+  requests.Queue(Record(5));
+  StartAndDrain(1);
+  requests.OnReply(5, 0x10011, Body(9));
+  EXPECT_EQ(requests.Find(5)->Status(), RequestStatus::kPending) << "other message codes are ignored";
+
+  requests.OnReply(5, 0x10010, Body(1));
+  EXPECT_EQ(requests.Find(5)->Status(), RequestStatus::kAnswered);
+  EXPECT_EQ(requests.TakeChanged(), (std::vector<int32_t>{5}));
+
+  SharedBlock kept = requests.Find(5)->result;
+  requests.OnReply(5, 0x10010, Body(2));
+  EXPECT_EQ(requests.Find(5)->result->bytes()[0], 2);
+  EXPECT_EQ(kept->bytes()[0], 1) << "a renderer holding the old block keeps it valid";
+  EXPECT_EQ(requests.TakeChanged(), (std::vector<int32_t>{5})) << "the new answer is reported";
+}
+
+TEST_F(RequestsDictionaryTest, DisconnectedTopicLeavesNothingBehind) {
+  requests.Queue(Record(8));
+  requests.Remove(8);
+  requests.Queue(Record(9));
+  StartAndDrain(1);
+  EXPECT_EQ(preparer.Posted(), (std::vector<int32_t>{9})) << "a removed id on the pending list is skipped";
+  requests.Remove(9);
+  requests.OnReply(9, 0x10010, Body(1));
+  requests.OnJobDropped(9);
+  EXPECT_EQ(requests.Size(), 0u);
+  EXPECT_TRUE(requests.TakeChanged().empty());
+  requests.Remove(12345);  // unknown ids change nothing
+}
+
+TEST_F(RequestsDictionaryTest, RequeueOnlyWhatExcelHoldsAndHasSeen) {
+  requests.Queue(Record(1));
+  requests.Queue(Record(2));
+  StartAndDrain(2);
+  EXPECT_FALSE(requests.Requeue(1)) << "still waiting for its first answer";
+  requests.OnReply(1, 0x10010, Body(1));
+  requests.OnReply(2, 0x10010, Body(1));
+  EXPECT_FALSE(requests.Requeue(1)) << "answered but not yet reported";
+  requests.TakeChanged();
+  tagRequest gone = *requests.Find(2);
+  gone.connected = 0;
+  requests.Store(gone);
+  EXPECT_FALSE(requests.Requeue(2)) << "Excel no longer holds it";
+  EXPECT_TRUE(requests.Requeue(1));
+  EXPECT_EQ(requests.Find(1)->Status(), RequestStatus::kPending);
+  EXPECT_EQ(requests.Find(1)->delivered, 0);
+  ASSERT_TRUE(WaitUntil([&] { return preparer.Posted().size() == 3; }));
+  EXPECT_EQ(preparer.Posted().back(), 1);
+}
+
+TEST_F(RequestsDictionaryTest, UnansweredRequestTimesOutAndCanBeSentAgain) {
+  requests.Queue(Record(1));
+  StartAndDrain(1);
+  clock.Advance(RequestsDictionary::kAnswerTimeoutMs);
+  EXPECT_TRUE(requests.TakeChanged().empty()) << "not yet over the bound";
+  clock.Advance(1);
+  EXPECT_EQ(requests.TakeChanged(), (std::vector<int32_t>{1}));
+  EXPECT_EQ(requests.Find(1)->Status(), RequestStatus::kTimedOut);
+
+  // A late answer still reaches the cell.
+  requests.OnReply(1, 0x10010, Body(1));
+  EXPECT_EQ(requests.TakeChanged(), (std::vector<int32_t>{1}));
+  EXPECT_EQ(requests.Find(1)->Status(), RequestStatus::kAnswered);
+}
+
+TEST_F(RequestsDictionaryTest, DroppedJobTimesOutItsRequestAndARefreshSendsItAgain) {
+  requests.Queue(Record(4));
+  StartAndDrain(1);
+  requests.OnJobDropped(4);
+  EXPECT_EQ(requests.TakeChanged(), (std::vector<int32_t>{4}));
+  EXPECT_EQ(requests.Find(4)->Status(), RequestStatus::kTimedOut);
+  EXPECT_TRUE(requests.Requeue(4));
+  ASSERT_TRUE(WaitUntil([&] { return preparer.Posted().size() == 2; }));
+  requests.OnReply(4, 0x10010, Body(1));
+  requests.OnJobDropped(4);  // a stale drop of the first job does not undo the answer
+  EXPECT_EQ(requests.Find(4)->Status(), RequestStatus::kAnswered);
+}
+
+TEST_F(RequestsDictionaryTest, OneFailingRequestDoesNotStopTheOthers) {
+  preparer.post_succeeds = false;
+  requests.Queue(Record(1, u"throws"));
+  requests.Queue(Record(2));
+  StartAndDrain(1);
+  ASSERT_TRUE(WaitUntil([&] { return requests.Find(2)->Status() == RequestStatus::kTimedOut; }));
+  EXPECT_EQ(requests.Find(1)->Status(), RequestStatus::kTimedOut);
+  EXPECT_EQ(requests.TakeChanged(), (std::vector<int32_t>{1, 2}));
+}
+
+TEST_F(RequestsDictionaryTest, ClearedDeliveredFlagsReportEveryRecordAgain) {
+  tagRequest refused = Record(3);
+  refused.SetStatus(RequestStatus::kNotLoggedIn);
+  requests.Store(refused);
+  requests.Queue(Record(1));
+  EXPECT_EQ(requests.TakeChanged(), (std::vector<int32_t>{3}));
+  requests.ClearDeliveredFlags();
+  EXPECT_EQ(requests.TakeChanged(), (std::vector<int32_t>{3})) << "pending records are not reported";
+  const auto callers = requests.Callers();
+  ASSERT_EQ(callers.size(), 2u);
+  EXPECT_EQ(callers[0].first, 1);
+}
+
+}  // namespace
+}  // namespace orra
