@@ -1,0 +1,121 @@
+#include "store/ini_text.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "store/gbk_text.h"
+
+namespace orra {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kNextSection = "\r\n[";
+constexpr std::string_view kCountKey = "count";
+constexpr std::string_view kFirstNameKey = "name1";
+// 自选股一 in GBK.
+constexpr std::string_view kDefaultBlockName = "\xD7\xD4\xD1\xA1\xB9\xC9\xD2\xBB";
+
+int32_t ParseDecimal(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = std::min<int64_t>(value * 10 + (text[i] - '0'), int64_t{INT32_MAX} + 1);
+  }
+  if (negative) value = -value;
+  return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
+bool CIniText::Load(FileSystem& files, const std::u16string& path) {
+  path_ = path;
+  const std::optional<std::vector<uint8_t>> bytes = files.ReadAll(path, FileSystem::Access::kReadWrite);
+  if (!bytes) return false;
+  LoadText(*bytes);
+  return true;
+}
+
+void CIniText::LoadText(std::span<const uint8_t> text) {
+  text_.assign(reinterpret_cast<const char*>(text.data()), text.size());
+  changes_ = 0;
+  Edited();
+}
+
+void CIniText::Edited() {
+  cached_name_ = std::string(kNoSection);
+  cached_body_ = Body{};
+}
+
+const CIniText::Body& CIniText::FindSection(std::string_view section) {
+  if (section == cached_name_) return cached_body_;
+  cached_name_ = std::string(section);
+  cached_body_ = Body{};
+  const std::string header = "[" + std::string(section) + "]" + std::string(kLineEnd);
+  const size_t at = text_.find(header);
+  if (at == std::string::npos) return cached_body_;
+  cached_body_.found = true;
+  cached_body_.begin = at + header.size();
+  const size_t next = text_.find(kNextSection, cached_body_.begin);
+  cached_body_.end = next == std::string::npos ? text_.size() : next;
+  return cached_body_;
+}
+
+size_t CIniText::FindValue(const Body& body, std::string_view key) const {
+  if (!body.found) return std::string::npos;
+  const std::string pattern = std::string(key) + "=";
+  // An occurrence counts when it starts inside the body; the search never looks further.
+  const size_t reach = std::min(text_.size(), body.end + pattern.size() - 1);
+  const std::string_view area = std::string_view(text_).substr(0, reach);
+  for (size_t at = area.find(pattern, body.begin); at != std::string_view::npos && at < body.end;
+       at = area.find(pattern, at + 1)) {
+    if (at == body.begin || text_[at - 1] == '\n') return at + pattern.size();
+  }
+  return std::string::npos;
+}
+
+bool CIniText::HasSection(std::string_view section) { return FindSection(section).found; }
+
+std::string CIniText::GetString(std::string_view section, std::string_view key, size_t max_bytes) {
+  const size_t value = FindValue(FindSection(section), key);
+  if (value == std::string::npos) return {};
+  const size_t end = text_.find('\r', value);
+  const std::string_view whole = std::string_view(text_).substr(value, end == std::string::npos ? std::string::npos : end - value);
+  return std::string(CutGbk(FieldText(whole.data(), whole.size()), max_bytes));
+}
+
+int32_t CIniText::GetCount(std::string_view section) {
+  return ParseDecimal(GetString(section, kCountKey, 31));
+}
+
+void CIniText::AddDefaultBlock(std::string_view group) {
+  // The terminal compares the cached name here without regard to A-Z case.
+  if (!EqualsFoldingAsciiCase(group, cached_name_)) FindSection(group);
+  const Body body = cached_body_;
+  if (body.found) {
+    const size_t value = FindValue(body, kFirstNameKey);
+    if (value != std::string::npos) {
+      const size_t end = std::min(text_.find('\r', value), text_.size());
+      if (std::string_view(text_).substr(value, end - value) == kDefaultBlockName) return;
+      text_.replace(value, end - value, kDefaultBlockName);
+    } else {
+      text_.insert(body.begin, std::string(kFirstNameKey) + "=" + std::string(kDefaultBlockName) + std::string(kLineEnd));
+    }
+  } else {
+    text_ += "[" + std::string(group) + "]\r\n" + std::string(kFirstNameKey) + "=" + std::string(kDefaultBlockName) +
+             std::string(kLineEnd);
+  }
+  Edited();
+  ++changes_;
+}
+
+bool CIniText::Close(FileSystem& files) {
+  if (!write_back_ || changes_ == 0) return true;
+  changes_ = 0;
+  if (text_.empty()) return files.Remove(path_);
+  return ReplaceFileContent(files, path_, {reinterpret_cast<const uint8_t*>(text_.data()), text_.size()});
+}
+
+}  // namespace orra

@@ -1,0 +1,165 @@
+#include "store/record_file.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "store/byte_reader.h"
+#include "store/gbk_text.h"
+
+namespace orra {
+namespace {
+
+constexpr size_t kFolderOffset = 0;
+constexpr size_t kParentOffset = 5;
+constexpr size_t kIdOffset = 13;
+constexpr size_t kNameOffset = 21;
+constexpr size_t kLengthsOffset = 213;
+constexpr size_t kTerminatorSize = 1;
+
+constexpr size_t kHeaderPayloadSizeOffset = 8;
+constexpr size_t kHeaderCountOffset = 12;
+constexpr size_t kHeaderRevisionOffset = 16;
+
+int32_t HeaderField(std::span<const uint8_t> header, size_t offset) {
+  return ByteReader::LoadLittleEndian<int32_t>(header.data() + offset);
+}
+
+// The bytes of the six variable fields of a record whose fixed part starts at `fixed`; none
+// when a length is negative (the record cannot be placed).
+std::optional<size_t> VariableBytes(const uint8_t* fixed) {
+  size_t total = 0;
+  for (size_t k = 0; k < RecordView::kFieldCount; ++k) {
+    const int32_t length = ByteReader::LoadLittleEndian<int32_t>(fixed + kLengthsOffset + 4 * k);
+    if (length < 0) return std::nullopt;
+    total += static_cast<size_t>(length);
+  }
+  return total;
+}
+
+}  // namespace
+
+void CRecordFile::Reset() {
+  revision_ = 0;
+  saved_revision_ = 0;
+  header_.fill(0);
+  records_.clear();
+  offsets_.clear();
+}
+
+void CRecordFile::Read(FileSystem& files) {
+  Reset();
+  const std::optional<std::vector<uint8_t>> file = files.ReadAll(path_, FileSystem::Access::kRead);
+  if (file) Decode(*file);
+}
+
+void CRecordFile::Decode(std::span<const uint8_t> file) {
+  Reset();
+  // A file too short for its header holds nothing usable and is never written back: replacing
+  // it would destroy bytes a later read might still use.
+  if (file.size() < kHeaderSize) return;
+  const std::span<const uint8_t> header = file.first(kHeaderSize);
+  const int32_t file_payload_size = HeaderField(header, kHeaderPayloadSizeOffset);
+  const int32_t record_count = HeaderField(header, kHeaderCountOffset);
+  // No records: nothing to convert either, so the file stays as the terminal wrote it.
+  if (record_count <= 0) return;
+  std::copy(header.begin(), header.end(), header_.begin());
+  revision_ = HeaderField(header, kHeaderRevisionOffset);
+  saved_revision_ = revision_;
+  const std::span<const uint8_t> data = file.subspan(kHeaderSize);
+  if (file_payload_size == payload_size_) {
+    WalkSameLayout(data);
+  } else {
+    ConvertLayout(data, file_payload_size, record_count);
+    saved_revision_ = revision_ - 1;
+  }
+}
+
+void CRecordFile::WalkSameLayout(std::span<const uint8_t> data) {
+  const size_t fixed_and_payload = kFixedSize + static_cast<size_t>(payload_size_);
+  size_t at = 0;
+  while (data.size() - at >= fixed_and_payload + kTerminatorSize) {
+    const uint8_t* record = data.data() + at;
+    if (ByteReader::LoadLittleEndian<int64_t>(record + kIdOffset) == 0) break;
+    const std::optional<size_t> variable = VariableBytes(record);
+    if (!variable || *variable > data.size() - at - fixed_and_payload - kTerminatorSize) break;
+    offsets_.push_back(at);
+    at += fixed_and_payload + *variable + kTerminatorSize;
+  }
+  records_.assign(data.begin(), data.begin() + static_cast<ptrdiff_t>(at));
+}
+
+void CRecordFile::ConvertLayout(std::span<const uint8_t> data, int32_t file_payload_size, int32_t record_count) {
+  if (file_payload_size < 0) return;
+  const size_t from = static_cast<size_t>(file_payload_size);
+  const size_t to = static_cast<size_t>(payload_size_);
+  ByteReader reader(data);
+  for (int32_t n = 0; n < record_count; ++n) {
+    std::span<const uint8_t> fixed, payload, rest;
+    if (!reader.ReadBytes(kFixedSize, fixed) || !reader.ReadBytes(from, payload)) break;
+    const std::optional<size_t> variable = VariableBytes(fixed.data());
+    if (!variable || !reader.ReadBytes(*variable + kTerminatorSize, rest)) break;
+    offsets_.push_back(records_.size());
+    records_.insert(records_.end(), fixed.begin(), fixed.end());
+    const size_t kept = std::min(from, to);
+    records_.insert(records_.end(), payload.begin(), payload.begin() + static_cast<ptrdiff_t>(kept));
+    records_.insert(records_.end(), to - kept, uint8_t{0});
+    records_.insert(records_.end(), rest.begin(), rest.end());
+  }
+}
+
+RecordView CRecordFile::At(size_t index) const {
+  RecordView view;
+  if (index >= offsets_.size()) return view;
+  const uint8_t* record = records_.data() + offsets_[index];
+  view.is_folder = record[kFolderOffset] != 0;
+  view.parent_id = ByteReader::LoadLittleEndian<int64_t>(record + kParentOffset);
+  view.id = ByteReader::LoadLittleEndian<int64_t>(record + kIdOffset);
+  view.name = FieldText(std::span<const uint8_t>(record + kNameOffset, kNameWidth));
+  const size_t payload_size = static_cast<size_t>(payload_size_);
+  view.payload = {record + kFixedSize, payload_size};
+  const uint8_t* field = record + kFixedSize + payload_size;
+  const uint8_t* variable_end = field + VariableBytes(record).value_or(0);
+  for (size_t k = 0; k < RecordView::kFieldCount; ++k) {
+    const auto length = static_cast<size_t>(ByteReader::LoadLittleEndian<int32_t>(record + kLengthsOffset + 4 * k));
+    view.fields[k] = {field, length};
+    field += length;
+    if (k == 0) view.after_field0 = {field, static_cast<size_t>(variable_end - field)};
+  }
+  return view;
+}
+
+std::optional<size_t> CRecordFile::FindById(int64_t id) const {
+  for (size_t i = 0; i < offsets_.size(); ++i) {
+    if (ByteReader::LoadLittleEndian<int64_t>(records_.data() + offsets_[i] + kIdOffset) == id) return i;
+  }
+  return std::nullopt;
+}
+
+std::optional<size_t> CRecordFile::FindByName(std::string_view name) const {
+  for (size_t i = 0; i < offsets_.size(); ++i) {
+    const std::string_view record_name =
+        FieldText(std::span<const uint8_t>(records_.data() + offsets_[i] + kNameOffset, kNameWidth));
+    if (EqualsFoldingAsciiCase(record_name, name)) return i;
+  }
+  return std::nullopt;
+}
+
+std::vector<uint8_t> CRecordFile::Encode() const {
+  std::vector<uint8_t> file(header_.begin(), header_.end());
+  StoreLittleEndian<uint32_t>(file.data(), kMagic);
+  StoreLittleEndian<uint32_t>(file.data() + 4, static_cast<uint32_t>(kHeaderSize));
+  StoreLittleEndian<int32_t>(file.data() + kHeaderPayloadSizeOffset, payload_size_);
+  StoreLittleEndian<int32_t>(file.data() + kHeaderCountOffset, static_cast<int32_t>(offsets_.size()));
+  StoreLittleEndian<int32_t>(file.data() + kHeaderRevisionOffset, revision_);
+  file.insert(file.end(), records_.begin(), records_.end());
+  return file;
+}
+
+bool CRecordFile::Save(FileSystem& files) {
+  if (!NeedsRewrite()) return true;
+  if (!ReplaceFileContent(files, path_, Encode())) return false;
+  saved_revision_ = revision_;
+  return true;
+}
+
+}  // namespace orra
