@@ -1,8 +1,10 @@
 #include "common/compression.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace orra {
@@ -43,6 +45,48 @@ TEST(Compression, FailsWhenTheDestinationIsTooSmallOrTheInputIsNotZlib) {
   out_length = small.size() + 1;
   std::string out(out_length, '\0');
   EXPECT_FALSE(UncompressBuffer(out.data(), out_length, packed.data(), packed_length));
+}
+
+std::vector<unsigned char> Compress2Level9(const std::string& text) {
+  uLongf length = compressBound(static_cast<uLong>(text.size()));
+  std::vector<unsigned char> packed(length);
+  EXPECT_EQ(compress2(packed.data(), &length, reinterpret_cast<const Bytef*>(text.data()),
+                      static_cast<uLong>(text.size()), 9),
+            Z_OK);
+  packed.resize(length);
+  return packed;
+}
+
+std::vector<unsigned char> Compressed(const std::string& text) {
+  std::vector<unsigned char> packed(CompressBound(text.size()));
+  size_t length = packed.size();
+  EXPECT_TRUE(CompressBuffer(packed.data(), length, text.data(), text.size()));
+  packed.resize(length);
+  return packed;
+}
+
+// The kept stream must not carry anything from one buffer to the next: each output equals what
+// compress2 at level 9 gives for that buffer alone, also after a failed call and on other threads.
+TEST(Compression, MatchesCompress2ByteForByteAcrossCallsAndThreads) {
+  std::vector<std::string> inputs = {"", "a", std::string(1856, '\0')};
+  std::string mixed;
+  for (int i = 0; i < 3000; ++i) mixed += static_cast<char>((i * 7919) % 251);
+  inputs.push_back(mixed);
+  std::string query;
+  for (int i = 0; i < 8; ++i) query += "~key" + std::to_string(i) + std::string(90, '\0') + "@seccode@";
+  inputs.push_back(query);
+
+  for (int round = 0; round < 2; ++round) {
+    for (const std::string& text : inputs) EXPECT_EQ(Compressed(text), Compress2Level9(text)) << text.size();
+  }
+  unsigned char tiny[2];
+  size_t tiny_length = sizeof tiny;
+  EXPECT_FALSE(CompressBuffer(tiny, tiny_length, mixed.data(), mixed.size()));
+  EXPECT_EQ(Compressed(query), Compress2Level9(query));
+
+  bool same_on_other_thread = false;
+  std::thread([&] { same_on_other_thread = Compressed(mixed) == Compress2Level9(mixed); }).join();
+  EXPECT_TRUE(same_on_other_thread);
 }
 
 }  // namespace

@@ -1,0 +1,71 @@
+#include "transport/connection_loop.h"
+
+#include "common/clock.h"
+#include "transport/message_code.h"
+
+namespace orra {
+
+ConnectionLoop::ConnectionLoop(FrameLink& link, JobQueue& queue, ConnectionHandlers handlers)
+    : link_(link), queue_(queue), handlers_(std::move(handlers)) {}
+
+bool ConnectionLoop::CheckDue() {
+  if (check_forced_ || passes_since_check_ >= kPassesBetweenChecks) return true;
+  ++passes_since_check_;
+  return false;
+}
+
+int ConnectionLoop::Pass() {
+  if (CheckDue()) {
+    if (!link_.CheckConnection()) {
+      check_forced_ = true;
+      return kRetryWaitMs;
+    }
+    check_forced_ = false;
+    passes_since_check_ = 0;
+  }
+  bool busy = false;
+  if (auto frame = link_.ReceiveFrame()) busy = DispatchFrame(*frame);
+  if (auto job = NextJob()) {
+    SendJob(std::move(job));
+    busy = true;
+  }
+  return busy ? 0 : kIdleWaitMs;
+}
+
+int ConnectionLoop::Recover() {
+  link_.Close();
+  check_forced_ = true;
+  return kRetryWaitMs;
+}
+
+bool ConnectionLoop::DispatchFrame(const ReceivedFrame& frame) {
+  // No push handler is installed: quote and notice pushes are dropped.
+  if (MessageCode::IsPush(frame.header.code)) return true;
+  SharedBlock body = PooledBlock::CopyOf(frame.body);
+  if (handlers_.completion && body) handlers_.completion(frame.header.context, frame.header.code, std::move(body));
+  return true;
+}
+
+std::unique_ptr<QueryJob> ConnectionLoop::NextJob() {
+  if (auto job = queue_.PopHead()) return job;
+  const int minute = CurrentClock().LocalNow().minute;
+  if (minute == last_heartbeat_minute_) return nullptr;
+  last_heartbeat_minute_ = minute;
+  return QueryJob::ForHeartbeat(TrafficCounters::Instance().Read());
+}
+
+void ConnectionLoop::SendJob(std::unique_ptr<QueryJob> job) {
+  std::optional<ReceivedFrame> reply;
+  if (link_.SendFrame(job->message_code, job->bytes(), static_cast<uint32_t>(job->context), &reply)) {
+    if (reply) DispatchFrame(*reply);
+    return;
+  }
+  check_forced_ = true;
+  if (++job->attempts < kMaxAttempts) {
+    queue_.PushHead(std::move(job));
+  } else if (handlers_.dropped) {
+    handlers_.dropped(job->context, job->message_code);
+  }
+}
+
+}  // namespace orra

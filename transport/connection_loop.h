@@ -1,0 +1,61 @@
+#pragma once
+// One pass of the connection thread's loop, apart from the thread so that tests can drive it
+// pass by pass with a fake link and a hand-moved clock. A pass keeps the link up (a check on
+// the first pass, on every eleventh after a good check, and after any failure), hands at most
+// one received frame to the completion handler, and sends at most one job: the oldest queued,
+// or when none is queued and the wall-clock minute has changed, a heartbeat. A job that fails
+// goes back to the head of the queue until it has failed four times; then it is dropped and
+// the dropped-job handler is told.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "common/pooled_block.h"
+#include "transport/frame_link.h"
+#include "transport/job_queue.h"
+
+namespace orra {
+
+// Told each received frame that no push handler takes: its context, its code and a copy of
+// its body, which the handler then owns. Runs on the connection thread.
+using CompletionHandler = std::function<void(uint32_t context, uint32_t code, SharedBlock body)>;
+// Told the context and code of each job dropped after its last attempt. Runs on the
+// connection thread.
+using DroppedJobHandler = std::function<void(uint64_t context, uint32_t code)>;
+
+struct ConnectionHandlers {
+  CompletionHandler completion;
+  DroppedJobHandler dropped;
+};
+
+class ConnectionLoop {
+ public:
+  static constexpr int kMaxAttempts = 4;
+  static constexpr int kIdleWaitMs = 10;
+  static constexpr int kRetryWaitMs = 300;
+  // Passes after a good check before the next one.
+  static constexpr int kPassesBetweenChecks = 10;
+
+  ConnectionLoop(FrameLink& link, JobQueue& queue, ConnectionHandlers handlers);
+
+  // Runs one pass; answers how long to wait on the stop event before the next.
+  int Pass();
+  // After a pass failed unexpectedly: closes the link and checks it on the next pass.
+  int Recover();
+
+ private:
+  bool CheckDue();
+  bool DispatchFrame(const ReceivedFrame& frame);
+  std::unique_ptr<QueryJob> NextJob();
+  void SendJob(std::unique_ptr<QueryJob> job);
+
+  FrameLink& link_;
+  JobQueue& queue_;
+  ConnectionHandlers handlers_;
+  bool check_forced_ = true;
+  int passes_since_check_ = 0;
+  int last_heartbeat_minute_ = 60;  // above 59: none sent yet
+};
+
+}  // namespace orra

@@ -1,0 +1,43 @@
+#pragma once
+// Frames as bytes: a 20-byte header and a body, zlib-compressed (level 9) when the compressed
+// form fits the room of 2 x body length + 20 bytes. The codec remembers the stamp of the last
+// frame received, which every frame sent carries, and keeps its buffers between frames (they
+// grow to the largest frame seen). One thread at a time.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "transport/byte_buffer.h"
+#include "transport/byte_stream.h"
+#include "transport/frame_header.h"
+
+namespace orra {
+
+struct ReceivedFrame {
+  FrameHeader header;
+  std::span<const uint8_t> body;  // valid until the codec's next Receive
+};
+
+class FrameCodec {
+ public:
+  // Header and body of a frame with the remembered stamp, into `out` (replacing its content).
+  // False when a buffer cannot be had or the body is longer than a frame may be.
+  bool Encode(uint32_t code, std::span<const uint8_t> body, uint32_t context, ByteBuffer& out);
+
+  // Reads one frame. Nothing when a read fails, a length is beyond FrameHeader::kMaxBodyLength,
+  // or a packed body does not inflate to exactly its body length. Counts the traffic.
+  std::optional<ReceivedFrame> Receive(ByteStream& stream);
+
+  uint32_t stamp() const { return stamp_; }
+  void set_stamp(uint32_t stamp) { stamp_ = stamp; }
+  // Gives the buffers back to the pool.
+  void ReleaseBuffers();
+
+ private:
+  ByteBuffer packed_;
+  ByteBuffer body_;
+  uint32_t stamp_ = 0;
+};
+
+}  // namespace orra

@@ -1,0 +1,43 @@
+#include "transport/job_queue.h"
+
+namespace orra {
+
+JobQueue& JobQueue::Process() {
+  static JobQueue queue;
+  return queue;
+}
+
+void JobQueue::PushTail(std::unique_ptr<QueryJob> job) {
+  if (!job) return;
+  std::lock_guard lock(mutex_);
+  jobs_.push_back(std::move(job));
+}
+
+void JobQueue::PushHead(std::unique_ptr<QueryJob> job) {
+  if (!job) return;
+  std::lock_guard lock(mutex_);
+  jobs_.push_front(std::move(job));
+}
+
+std::unique_ptr<QueryJob> JobQueue::PopHead() {
+  std::lock_guard lock(mutex_);
+  if (jobs_.empty()) return nullptr;
+  auto job = std::move(jobs_.front());
+  jobs_.pop_front();
+  return job;
+}
+
+void JobQueue::ReleaseAll() {
+  std::deque<std::unique_ptr<QueryJob>> released;
+  {
+    std::lock_guard lock(mutex_);
+    released.swap(jobs_);
+  }
+}
+
+size_t JobQueue::Size() const {
+  std::lock_guard lock(mutex_);
+  return jobs_.size();
+}
+
+}  // namespace orra

@@ -1,0 +1,32 @@
+#pragma once
+// The jobs waiting for the connection thread, oldest first. The query worker pushes to the
+// tail, the connection thread pops from the head and puts a job it must retry back at the
+// head, and stopping the thread releases them all. Any thread; one mutex guards the list.
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <mutex>
+
+#include "transport/query_job.h"
+
+namespace orra {
+
+class JobQueue {
+ public:
+  // The one queue that feeds the add-in's connection thread.
+  static JobQueue& Process();
+
+  void PushTail(std::unique_ptr<QueryJob> job);
+  void PushHead(std::unique_ptr<QueryJob> job);
+  // The oldest job, or null when there is none.
+  std::unique_ptr<QueryJob> PopHead();
+  void ReleaseAll();
+  size_t Size() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::deque<std::unique_ptr<QueryJob>> jobs_;  // guarded by mutex_
+};
+
+}  // namespace orra

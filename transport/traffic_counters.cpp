@@ -1,0 +1,31 @@
+#include "transport/traffic_counters.h"
+
+namespace orra {
+
+TrafficCounters& TrafficCounters::Instance() {
+  static TrafficCounters counters;
+  return counters;
+}
+
+void TrafficCounters::AddSent(uint64_t bytes) {
+  std::lock_guard lock(mutex_);
+  totals_.bytes_sent += bytes;
+}
+
+void TrafficCounters::AddReceived(uint64_t bytes, uint32_t frames) {
+  std::lock_guard lock(mutex_);
+  totals_.bytes_received += bytes;
+  totals_.frames_received += frames;
+}
+
+TrafficTotals TrafficCounters::Read() const {
+  std::lock_guard lock(mutex_);
+  return totals_;
+}
+
+void TrafficCounters::ResetForTesting() {
+  std::lock_guard lock(mutex_);
+  totals_ = {};
+}
+
+}  // namespace orra

@@ -1,0 +1,31 @@
+#pragma once
+// The process-wide traffic totals that the heartbeat reports: bytes received and sent (frame
+// headers included) and frames received, over every connection of either mode. Any thread;
+// one lock guards all three.
+
+#include <cstdint>
+#include <mutex>
+
+namespace orra {
+
+struct TrafficTotals {
+  uint64_t bytes_received = 0;
+  uint64_t bytes_sent = 0;
+  uint32_t frames_received = 0;
+};
+
+class TrafficCounters {
+ public:
+  static TrafficCounters& Instance();
+
+  void AddSent(uint64_t bytes);
+  void AddReceived(uint64_t bytes, uint32_t frames);
+  TrafficTotals Read() const;
+  void ResetForTesting();
+
+ private:
+  mutable std::mutex mutex_;
+  TrafficTotals totals_;  // guarded by mutex_
+};
+
+}  // namespace orra

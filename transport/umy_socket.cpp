@@ -1,0 +1,143 @@
+#include "transport/umy_socket.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/debug_output.h"
+#include "transport/proxy_handshake.h"
+
+namespace orra {
+namespace {
+
+void SetError(std::string* error, const std::string& text) {
+  if (error != nullptr) *error = text;
+}
+
+std::string Printf(const char* format, const char* host, int port, int code) {
+  char text[256];
+  std::snprintf(text, sizeof text, format, host, port, code);
+  return text;
+}
+
+}  // namespace
+
+bool UMySocket::Connect(const ConnectionProfile& profile, std::string* error) {
+  Close();
+  int code = 0;
+  auto created = TcpSocket::Create(&code);
+  if (!created) {
+    SetError(error, "socket() failed, Error=" + std::to_string(code));
+    return false;
+  }
+  socket_ = std::move(*created);
+  socket_.Configure(true, kIoTimeoutMs);
+
+  const bool via_proxy = profile.proxy_kind() != ProxyKind::kNone;
+  const char* target_host = via_proxy ? profile.proxy_host : profile.server_host;
+  const int target_port = via_proxy ? profile.proxy_port : static_cast<int>(profile.server_port & 0xFFFF);
+  DebugPrintf("[UMySocket::Connect] Connect to [%s:%d]\r\n", target_host, target_port);
+
+  const auto target = ResolveIpv4(target_host);
+  const int connect_error = target ? socket_.Connect(*target, static_cast<uint16_t>(target_port)) : -1;
+  if (connect_error != 0) {
+    SetError(error, Printf("服务器:%s:%d连接失败, Error=%d", target_host, target_port, connect_error));
+    Close();
+    return false;
+  }
+  if (via_proxy) {
+    const auto server = ResolveIpv4(profile.server_host);
+    if (!server || !RunProxyHandshake(*this, profile, *server)) {
+      SetError(error, Printf("代理服务器:%s:%d通讯失败", profile.server_host, static_cast<int>(profile.server_port), 0));
+      Close();
+      return false;
+    }
+  }
+  return true;
+}
+
+void UMySocket::Adopt(TcpSocket socket) {
+  Close();
+  socket_ = std::move(socket);
+  socket_.Configure(true, kIoTimeoutMs);
+}
+
+void UMySocket::Close() {
+  socket_.Close();
+  received_.Release();
+  queued_.Release();
+}
+
+bool UMySocket::IsBroken() {
+  if (!socket_.IsOpen()) return true;
+  if (socket_.WaitReadable(0) < 0) {
+    Close();
+    return true;
+  }
+  return false;
+}
+
+bool UMySocket::HasData() { return !received_.empty() || socket_.WaitReadable(0) == 1; }
+
+bool UMySocket::WaitForData(int timeout_ms) { return !received_.empty() || socket_.WaitReadable(timeout_ms) == 1; }
+
+bool UMySocket::ReceiveIntoBuffer() {
+  if (received_.capacity() < kReadAhead && !received_.Reserve(kReadAhead)) return false;
+  const size_t held = received_.size();
+  const IoResult got = socket_.Receive(received_.data() + held, received_.capacity() - held);
+  if (got.status == IoStatus::kOk) received_.SetLength(held + got.bytes);
+  return got.status == IoStatus::kOk || got.status == IoStatus::kWouldBlock;
+}
+
+bool UMySocket::ReadExactly(void* destination, size_t n) {
+  if (received_.Take(destination, n)) return true;
+  if (!socket_.IsOpen() || !ReceiveIntoBuffer()) return false;
+  if (received_.Take(destination, n)) return true;
+
+  auto* out = static_cast<uint8_t*>(destination);
+  size_t have = received_.size();
+  received_.Take(out, have);
+  while (have < n) {
+    const IoResult got = socket_.Receive(out + have, n - have);
+    if (got.status == IoStatus::kWouldBlock) {
+      SleepMilliseconds(1);
+      continue;
+    }
+    if (got.status != IoStatus::kOk) return false;
+    have += got.bytes;
+  }
+  return true;
+}
+
+IoResult UMySocket::ReceiveSome(void* destination, size_t n) {
+  if (!received_.empty()) {
+    const size_t take = n < received_.size() ? n : received_.size();
+    received_.Take(destination, take);
+    return {IoStatus::kOk, take};
+  }
+  return socket_.Receive(destination, n);
+}
+
+bool UMySocket::SendAll(const void* bytes, size_t n) {
+  const auto* p = static_cast<const uint8_t*>(bytes);
+  size_t sent = 0;
+  while (sent < n) {
+    const IoResult put = socket_.Send(p + sent, n - sent);
+    if (put.status == IoStatus::kWouldBlock) {
+      SleepMilliseconds(1);
+      continue;
+    }
+    if (put.status != IoStatus::kOk) return false;
+    sent += put.bytes;
+  }
+  return true;
+}
+
+bool UMySocket::Queue(const void* bytes, size_t n) { return queued_.Append(bytes, n); }
+
+bool UMySocket::Flush() {
+  const bool sent = SendAll(queued_.data(), queued_.size());
+  queued_.Release();
+  return sent;
+}
+
+}  // namespace orra
