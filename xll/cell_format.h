@@ -1,0 +1,41 @@
+#pragma once
+// The number format and horizontal alignment a single-value function gives its calling cell,
+// chosen by the request's display attributes (copied from the indicator's descriptor), and
+// set through Excel's object model.
+//
+// An attribute beyond its table (alignment above 2, date style above 5, decimals above 57)
+// comes from a damaged descriptor: that attribute sets nothing, so the cell keeps the format
+// it had rather than one read from outside the table; the other attribute still applies.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "request/excel_object_model.h"
+#include "request/request.h"
+
+namespace orra {
+
+// The request's value kind: how its answer is rendered.
+enum class ValueKind : uint8_t { kText = 0, kDateTime = 1, kNumber = 2 };
+
+constexpr uint8_t kMaxDecimals = 57;
+
+// Excel's HorizontalAlignment constant for alignment index 0 left, 1 centre, 2 right.
+std::optional<int32_t> HorizontalAlignmentFor(uint8_t alignment);
+// NumberFormatLocal of date style 0..5 for a value with a time of day.
+std::optional<std::u16string_view> DateTimeNumberFormat(uint8_t date_style);
+// NumberFormatLocal of date style 0..5 for a value without a time of day.
+std::optional<std::u16string_view> DateOnlyNumberFormat(uint8_t date_style);
+// "#,##0" for 0 decimals, "#,##0." and `decimals` zeros for 1..57.
+std::optional<std::u16string> DecimalNumberFormat(uint8_t decimals);
+
+// Sets the number format (by value kind; date-or-time values take the date-only table when
+// `date_only`) and the alignment of the cell at the request's caller address. Does nothing
+// without a caller address or without Excel (`excel` null). When Excel refuses a call, its
+// error goes to the debugger output and the rest is skipped. Never fails, never throws.
+// Excel's main thread only.
+void ApplyCellFormat(ExcelObjectModel* excel, const tagRequest& request, bool date_only) noexcept;
+
+}  // namespace orra
