@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace orra {
@@ -44,8 +45,20 @@ class LoginBlockReader {
   virtual Result Read(LoginBlockBytes& bytes) = 0;
 };
 
-// The platform's named shared memory (file mapping on Windows, POSIX shared memory
-// "/CheckOrraLogin" elsewhere).
-LoginBlockReader& SystemLoginBlockReader();
+// The platform's named shared memory: a file mapping on Windows, POSIX shared memory
+// "/<name>" elsewhere. The add-in reads kLoginBlockName; tests use names of their own.
+std::unique_ptr<LoginBlockReader> MakeLoginBlockReader(const std::string& name = kLoginBlockName);
+
+// Publishes a login block under a name for as long as the object lives, as the terminal does
+// (the stand-in terminal and tests).
+class LoginBlockPublisher {
+ public:
+  virtual ~LoginBlockPublisher() = default;
+  // Replaces the block's bytes.
+  virtual void Update(const LoginBlockBytes& bytes) = 0;
+};
+// Null when the block cannot be created; `error` then says why.
+std::unique_ptr<LoginBlockPublisher> PublishLoginBlock(const std::string& name, const LoginBlockBytes& bytes,
+                                                       std::string& error);
 
 }  // namespace orra

@@ -75,3 +75,29 @@ TEST(LoginBlock, FieldsStayWithinTheirWidths) {
 
 }  // namespace
 }  // namespace orra
+
+namespace orra {
+namespace {
+
+// The platform's named shared memory, under a name of the test's own.
+TEST(LoginBlockSharedMemory, PublishedBlockIsReadUntilItIsWithdrawn) {
+  const std::string name = "OrraLoginTest" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                           std::to_string(reinterpret_cast<uintptr_t>(&name) & 0xFFFF);
+  auto reader = MakeLoginBlockReader(name);
+  LoginBlockBytes bytes{};
+  EXPECT_EQ(reader->Read(bytes), LoginBlockReader::Result::kMissing);
+  std::string error;
+  {
+    auto published = PublishLoginBlock(name, EncodeLoginBlock({"trader", "C:\\data\\", 1}), error);
+    ASSERT_TRUE(published) << error;
+    ASSERT_EQ(reader->Read(bytes), LoginBlockReader::Result::kOk);
+    EXPECT_EQ(DecodeLoginBlock(bytes).user_gbk, "trader");
+    published->Update(EncodeLoginBlock({"trader", "C:\\data\\", 0}));
+    ASSERT_EQ(reader->Read(bytes), LoginBlockReader::Result::kOk);
+    EXPECT_EQ(DecodeLoginBlock(bytes).access, 0);
+  }
+  EXPECT_EQ(reader->Read(bytes), LoginBlockReader::Result::kMissing);
+}
+
+}  // namespace
+}  // namespace orra
