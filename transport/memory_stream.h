@@ -1,8 +1,9 @@
 #pragma once
-// A ByteStream over bytes in memory: reads come from a fixed span, sends are collected. For
-// frames carried inside uQuery responses, and for tests and fuzz targets.
+// A ByteStream over bytes in memory: reads come from its own copy of the input, sends are
+// collected. For frames carried inside uQuery responses, and for tests and fuzz targets.
 
 #include <cstring>
+#include <initializer_list>
 #include <span>
 #include <vector>
 
@@ -12,7 +13,9 @@ namespace orra {
 
 class MemoryStream : public ByteStream {
  public:
-  explicit MemoryStream(std::span<const uint8_t> input) : input_(input) {}
+  explicit MemoryStream(std::span<const uint8_t> input) : input_(input.begin(), input.end()) {}
+  explicit MemoryStream(std::vector<uint8_t> input) : input_(std::move(input)) {}
+  MemoryStream(std::initializer_list<uint8_t> input) : input_(input) {}
 
   bool ReadExactly(void* destination, size_t n) override {
     if (n > input_.size() - position_) return false;
@@ -38,7 +41,7 @@ class MemoryStream : public ByteStream {
   size_t Remaining() const { return input_.size() - position_; }
 
  private:
-  std::span<const uint8_t> input_;
+  std::vector<uint8_t> input_;
   size_t position_ = 0;
   std::vector<uint8_t> sent_;
 };

@@ -1,0 +1,237 @@
+#include "transport/connection_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <stdexcept>
+#include <vector>
+
+#include "common/clock.h"
+#include "transport/message_code.h"
+#include "transport/query_document.h"
+
+namespace orra {
+namespace {
+
+// A link whose connection checks and sends succeed or fail as the test says, and which
+// records what was sent.
+class FakeLink : public FrameLink {
+ public:
+  struct Sent {
+    uint32_t code;
+    uint32_t context;
+  };
+  bool CheckConnection() override {
+    ++checks;
+    return connect_ok;
+  }
+  std::optional<ReceivedFrame> ReceiveFrame() override {
+    if (incoming.empty()) return std::nullopt;
+    current = incoming.front();
+    incoming.pop_front();
+    ReceivedFrame frame;
+    frame.header = current.header;
+    frame.body = current.body;
+    return frame;
+  }
+  bool SendFrame(uint32_t code, std::span<const uint8_t>, uint32_t context,
+                 std::optional<ReceivedFrame>*) override {
+    if (throw_on_send) throw std::runtime_error("unexpected");
+    if (send_failures > 0) {
+      --send_failures;
+      return false;
+    }
+    sent.push_back({code, context});
+    return true;
+  }
+  void Close() override { ++closes; }
+  void Interrupt() override {}
+
+  void Deliver(uint32_t code, uint32_t context, std::vector<uint8_t> body) {
+    Incoming in;
+    in.header.code = code;
+    in.header.context = context;
+    in.header.body_length = static_cast<uint32_t>(body.size());
+    in.body = std::move(body);
+    incoming.push_back(std::move(in));
+  }
+
+  struct Incoming {
+    FrameHeader header;
+    std::vector<uint8_t> body;
+  };
+  bool connect_ok = true;
+  int send_failures = 0;
+  bool throw_on_send = false;
+  int checks = 0;
+  int closes = 0;
+  std::vector<Sent> sent;
+  std::deque<Incoming> incoming;
+  Incoming current;
+};
+
+std::unique_ptr<QueryJob> Query(uint64_t context) {
+  dozodavu_netcfg document;
+  document.SetVersion();
+  return QueryJob::ForQuery(context, u"xdbr", document);
+}
+
+class ConnectionLoopTest : public ::testing::Test {
+ protected:
+  ConnectionLoopTest() : clock_(LocalDateTime{2024, 5, 6, 9, 30, 0}) { SetClockForTesting(&clock_); }
+  ~ConnectionLoopTest() override { SetClockForTesting(nullptr); }
+
+  ConnectionLoop MakeLoop() {
+    ConnectionHandlers handlers;
+    handlers.completion = [this](uint32_t context, uint32_t code, SharedBlock body) {
+      completed.push_back({code, context});
+      bodies.push_back(std::move(body));
+    };
+    handlers.dropped = [this](uint64_t context, uint32_t code) { dropped.push_back({code, static_cast<uint32_t>(context)}); };
+    return ConnectionLoop(link, queue, std::move(handlers));
+  }
+  void SetMinute(int minute) {
+    LocalDateTime now = clock_.LocalNow();
+    now.minute = minute;
+    clock_.SetLocal(now);
+  }
+
+  ManualClock clock_;
+  FakeLink link;
+  JobQueue queue;
+  std::vector<FakeLink::Sent> completed;
+  std::vector<FakeLink::Sent> dropped;
+  std::vector<SharedBlock> bodies;
+};
+
+TEST_F(ConnectionLoopTest, SendsAHeartbeatOnTheFirstIdlePassAndThenOncePerMinuteWhenIdle) {
+  auto loop = MakeLoop();
+  EXPECT_EQ(loop.Pass(), 0);
+  ASSERT_EQ(link.sent.size(), 1u);
+  EXPECT_EQ(link.sent[0].code, MessageCode::kHeartbeat);
+  EXPECT_EQ(loop.Pass(), ConnectionLoop::kIdleWaitMs);
+  EXPECT_EQ(link.sent.size(), 1u);
+
+  // While jobs keep coming across the minute change, no heartbeat goes out.
+  SetMinute(31);
+  queue.PushTail(Query(5));
+  loop.Pass();
+  queue.PushTail(Query(6));
+  loop.Pass();
+  ASSERT_EQ(link.sent.size(), 3u);
+  EXPECT_EQ(link.sent[1].code, MessageCode::kQuery);
+  EXPECT_EQ(link.sent[2].context, 6u);
+  loop.Pass();  // idle in a minute other than the last heartbeat's
+  ASSERT_EQ(link.sent.size(), 4u);
+  EXPECT_EQ(link.sent[3].code, MessageCode::kHeartbeat);
+}
+
+TEST_F(ConnectionLoopTest, ChecksOnTheFirstPassAndEveryEleventhAfterAGoodCheck) {
+  auto loop = MakeLoop();
+  for (int i = 0; i < 23; ++i) loop.Pass();
+  EXPECT_EQ(link.checks, 3);  // passes 0, 11 and 22
+}
+
+TEST_F(ConnectionLoopTest, ANotConnectableLinkWaitsAndChecksAgainEachPass) {
+  link.connect_ok = false;
+  queue.PushTail(Query(1));
+  auto loop = MakeLoop();
+  EXPECT_EQ(loop.Pass(), ConnectionLoop::kRetryWaitMs);
+  EXPECT_EQ(loop.Pass(), ConnectionLoop::kRetryWaitMs);
+  EXPECT_EQ(link.checks, 2);
+  EXPECT_TRUE(link.sent.empty());
+  EXPECT_EQ(queue.Size(), 1u);  // nothing attempted while the link is down
+  link.connect_ok = true;
+  loop.Pass();
+  ASSERT_EQ(link.sent.size(), 1u);
+  EXPECT_EQ(link.sent[0].context, 1u);
+}
+
+TEST_F(ConnectionLoopTest, AJobIsTriedFourTimesThenDroppedAndTheNextOneFollowsACheck) {
+  SetMinute(0);
+  auto loop = MakeLoop();
+  loop.Pass();  // the first heartbeat
+  queue.PushTail(Query(41));
+  queue.PushTail(Query(42));
+  link.send_failures = 4;
+  for (int i = 0; i < 4; ++i) {
+    const int checks = link.checks;
+    loop.Pass();
+    if (i > 0) EXPECT_EQ(link.checks, checks + 1) << "a check comes before every retry";
+  }
+  ASSERT_EQ(dropped.size(), 1u);
+  EXPECT_EQ(dropped[0].context, 41u);
+  EXPECT_EQ(dropped[0].code, MessageCode::kQuery);
+  const int checks = link.checks;
+  loop.Pass();
+  EXPECT_EQ(link.checks, checks + 1);
+  ASSERT_EQ(link.sent.size(), 2u);
+  EXPECT_EQ(link.sent[1].context, 42u);
+  EXPECT_EQ(queue.Size(), 0u);
+}
+
+TEST_F(ConnectionLoopTest, HandsRepliesToTheCompletionHandlerAndDropsPushes) {
+  auto loop = MakeLoop();
+  link.Deliver(MessageCode::kPushNotice, 1, {1});
+  link.Deliver(MessageCode::kPushQuote, 2, {2});
+  link.Deliver(MessageCode::kQuery, 77, {9, 8, 7});
+  link.Deliver(0x777, 78, {});
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(loop.Pass(), 0);
+  ASSERT_EQ(completed.size(), 2u);
+  EXPECT_EQ(completed[0].context, 77u);
+  EXPECT_EQ(completed[0].code, MessageCode::kQuery);
+  EXPECT_EQ(std::vector<uint8_t>(bodies[0]->bytes().begin(), bodies[0]->bytes().end()), (std::vector<uint8_t>{9, 8, 7}));
+  EXPECT_EQ(completed[1].code, 0x777u);
+  EXPECT_EQ(link.closes, 0);  // the push frames did not disturb the connection
+}
+
+TEST_F(ConnectionLoopTest, RecoverClosesTheLinkAndForcesACheck) {
+  auto loop = MakeLoop();
+  loop.Pass();
+  link.throw_on_send = true;
+  queue.PushTail(Query(3));
+  EXPECT_THROW(loop.Pass(), std::runtime_error);
+  EXPECT_EQ(loop.Recover(), ConnectionLoop::kRetryWaitMs);
+  EXPECT_EQ(link.closes, 1);
+  link.throw_on_send = false;
+  const int checks = link.checks;
+  loop.Pass();
+  EXPECT_EQ(link.checks, checks + 1);
+}
+
+TEST(JobQueue, KeepsOrderTakesRetriesAtTheHeadAndReleasesAll) {
+  JobQueue queue;
+  EXPECT_EQ(queue.PopHead(), nullptr);
+  queue.PushTail(Query(1));
+  queue.PushTail(Query(2));
+  auto first = queue.PopHead();
+  queue.PushHead(std::move(first));
+  EXPECT_EQ(queue.PopHead()->context, 1u);
+  EXPECT_EQ(queue.PopHead()->context, 2u);
+  queue.PushTail(Query(3));
+  queue.PushTail(nullptr);
+  queue.ReleaseAll();
+  EXPECT_EQ(queue.Size(), 0u);
+}
+
+TEST(QueryJob, CarriesTheQueryPayloadForTheDocument) {
+  dozodavu_netcfg document;
+  document.SetVersion();
+  const auto job = QueryJob::ForQuery(0x100000005ULL, u"xdbr", document);
+  ASSERT_TRUE(job);
+  EXPECT_EQ(job->message_code, MessageCode::kQuery);
+  EXPECT_EQ(job->bytes().size(), 100u + 129);
+  EXPECT_EQ(job->payload->capacity(), 512u);  // document size + 222 from the pool
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(job->bytes().data()) + 64), "xdbr");
+  EXPECT_EQ(job->bytes()[108], 100);
+  EXPECT_EQ(job->bytes()[128 + 0], 100);
+  EXPECT_EQ(job->bytes()[228], 0);
+  const auto heartbeat = QueryJob::ForHeartbeat({1, 2, 3});
+  EXPECT_EQ(heartbeat->bytes().size(), 28u);
+  EXPECT_EQ(heartbeat->bytes()[8], 1);
+  EXPECT_EQ(heartbeat->bytes()[16], 2);
+  EXPECT_EQ(heartbeat->bytes()[24], 3);
+}
+
+}  // namespace
+}  // namespace orra

@@ -1,0 +1,133 @@
+#include "transport/frame_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/compression.h"
+#include "transport/memory_stream.h"
+#include "transport/message_code.h"
+#include "transport/traffic_counters.h"
+#include "transport/wire_bytes.h"
+
+namespace orra {
+namespace {
+
+std::vector<uint8_t> Encoded(FrameCodec& codec, uint32_t code, const std::vector<uint8_t>& body, uint32_t context) {
+  ByteBuffer out;
+  EXPECT_TRUE(codec.Encode(code, body, context, out));
+  return {out.data(), out.data() + out.size()};
+}
+
+std::vector<uint8_t> RawFrame(FrameHeader header, const std::vector<uint8_t>& payload) {
+  std::vector<uint8_t> bytes(FrameHeader::kSize);
+  header.Encode(bytes.data());
+  bytes.insert(bytes.end(), payload.begin(), payload.end());
+  return bytes;
+}
+
+TEST(FrameCodec, CompressibleBodiesGoPackedAndComeBackWhole) {
+  std::vector<uint8_t> body(1856, 0);
+  for (size_t i = 0; i < body.size(); i += 100) body[i] = 'k';
+  FrameCodec sender;
+  sender.set_stamp(0x5EED);
+  const auto bytes = Encoded(sender, MessageCode::kQuery, body, 77);
+  const FrameHeader header = FrameHeader::Decode(bytes.data());
+  EXPECT_EQ(header.stamp, 0x5EEDu);
+  EXPECT_EQ(header.code, MessageCode::kQuery);
+  EXPECT_EQ(header.body_length, body.size());
+  EXPECT_NE(header.packed_length, 0u);
+  EXPECT_EQ(bytes.size(), FrameHeader::kSize + header.packed_length);
+
+  TrafficCounters::Instance().ResetForTesting();
+  FrameCodec receiver;
+  MemoryStream stream(bytes);
+  const auto frame = receiver.Receive(stream);
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(frame->header.context, 77u);
+  EXPECT_EQ(std::vector<uint8_t>(frame->body.begin(), frame->body.end()), body);
+  EXPECT_EQ(receiver.stamp(), 0x5EEDu);
+  const TrafficTotals totals = TrafficCounters::Instance().Read();
+  EXPECT_EQ(totals.bytes_received, bytes.size());
+  EXPECT_EQ(totals.frames_received, 1u);
+}
+
+TEST(FrameCodec, UncompressedAndEmptyBodiesAreValidFrames) {
+  const std::vector<uint8_t> body = {'a', 'b', 'c'};
+  FrameCodec codec;
+  FrameHeader header;
+  header.code = 0x12345;
+  header.body_length = 3;
+  header.stamp = 9;
+  auto bytes = RawFrame(header, body);
+  header.body_length = 0;
+  const auto empty = RawFrame(header, {});
+  bytes.insert(bytes.end(), empty.begin(), empty.end());
+  MemoryStream stream(bytes);
+  auto frame = codec.Receive(stream);
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(std::string(frame->body.begin(), frame->body.end()), "abc");
+  frame = codec.Receive(stream);
+  ASSERT_TRUE(frame);
+  EXPECT_TRUE(frame->body.empty());
+  EXPECT_FALSE(codec.Receive(stream));
+}
+
+// zlib never grows a body beyond 2 x its length + 20, so even random bytes, which come out
+// larger than they went in, travel packed.
+TEST(FrameCodec, IncompressibleBodiesStillTravelPackedWithinTheirRoom) {
+  std::vector<uint8_t> noise(64);
+  uint32_t x = 1;
+  for (auto& b : noise) b = static_cast<uint8_t>((x = x * 1103515245 + 12345) >> 24);
+  FrameCodec codec;
+  const auto bytes = Encoded(codec, 1, noise, 0);
+  const FrameHeader header = FrameHeader::Decode(bytes.data());
+  EXPECT_GT(header.packed_length, noise.size());
+  EXPECT_LE(header.packed_length, 2 * noise.size() + 20);
+  MemoryStream stream(bytes);
+  FrameCodec receiver;
+  auto frame = receiver.Receive(stream);
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(std::vector<uint8_t>(frame->body.begin(), frame->body.end()), noise);
+}
+
+TEST(FrameCodec, RejectsWrongInflatedLengthsHugeLengthsAndShortBodies) {
+  const std::vector<uint8_t> body(500, 'z');
+  std::vector<uint8_t> packed(CompressBound(body.size()));
+  size_t packed_length = packed.size();
+  ASSERT_TRUE(CompressBuffer(packed.data(), packed_length, body.data(), body.size()));
+  packed.resize(packed_length);
+
+  FrameHeader header;
+  header.packed_length = static_cast<uint32_t>(packed_length);
+  for (uint32_t announced : {499u, 501u, 0u}) {
+    header.body_length = announced;
+    MemoryStream stream(RawFrame(header, packed));
+    EXPECT_FALSE(FrameCodec().Receive(stream)) << announced;
+  }
+  header.body_length = 500;
+  auto corrupt = packed;
+  corrupt[corrupt.size() / 2] ^= 0x55;
+  MemoryStream corrupt_stream(RawFrame(header, corrupt));
+  EXPECT_FALSE(FrameCodec().Receive(corrupt_stream));
+
+  header.packed_length = 0;
+  header.body_length = 0xFFFFFFF0u;  // a negative length as a signed word
+  MemoryStream huge(RawFrame(header, {}));
+  EXPECT_FALSE(FrameCodec().Receive(huge));
+  header.body_length = 10;
+  header.packed_length = FrameHeader::kMaxBodyLength + 1;
+  MemoryStream huge_packed(RawFrame(header, {}));
+  EXPECT_FALSE(FrameCodec().Receive(huge_packed));
+
+  header.packed_length = 0;
+  const auto whole = RawFrame(header, std::vector<uint8_t>(10, 1));
+  for (size_t cut = 0; cut < whole.size(); ++cut) {
+    MemoryStream stream({whole.data(), cut});
+    EXPECT_FALSE(FrameCodec().Receive(stream)) << cut;
+  }
+}
+
+}  // namespace
+}  // namespace orra
