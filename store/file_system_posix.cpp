@@ -79,7 +79,8 @@ class PosixFileSystem : public FileSystem {
     Descriptor file(::mkstemp(name.data()));
     if (file.get() < 0) return std::nullopt;
     struct stat old {};
-    if (::stat(native_target.c_str(), &old) == 0) ::fchmod(file.get(), old.st_mode & 07777);
+    // mkstemp makes the file private; the new content gets the old file's mode, or a new file's.
+    ::fchmod(file.get(), ::stat(native_target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
     const bool written = WriteAll(file.get(), bytes) && ::fsync(file.get()) == 0;
     if (!file.Close() || !written) {
       ::unlink(name.c_str());

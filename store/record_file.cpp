@@ -107,6 +107,8 @@ void CRecordFile::ConvertLayout(std::span<const uint8_t> data, int32_t file_payl
   }
 }
 
+int32_t CRecordFile::file_payload_size() const { return HeaderField(header_, kHeaderPayloadSizeOffset); }
+
 RecordView CRecordFile::At(size_t index) const {
   RecordView view;
   if (index >= offsets_.size()) return view;

@@ -53,6 +53,8 @@ class CRecordFile {
 
   const std::u16string& path() const { return path_; }
   int32_t payload_size() const { return payload_size_; }
+  // The payload size the file was written with (0 when it had no usable header).
+  int32_t file_payload_size() const;
   size_t count() const { return offsets_.size(); }
   int32_t revision() const { return revision_; }
   int32_t saved_revision() const { return saved_revision_; }
