@@ -1,0 +1,140 @@
+#include "transport/umy_socket.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "common/debug_output.h"
+
+namespace orra {
+namespace {
+
+constexpr Ipv4Address kLoopback = 0x7F000001;
+
+// A listener on a free loopback port and the accepted end of one connection to it.
+class LoopbackPair : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    int error = 0;
+    auto listener = TcpSocket::Listen(kLoopback, 0, &error);
+    ASSERT_TRUE(listener) << "cannot listen on loopback, error " << error;
+    listener_ = std::move(*listener);
+    profile_.SetServer("127.0.0.1", listener_.LocalPort());
+  }
+  // Connects the client and accepts the server end.
+  void Open() {
+    ASSERT_TRUE(client_.Connect(profile_));
+    auto accepted = listener_.Accept(5000);
+    ASSERT_TRUE(accepted);
+    server_ = std::move(*accepted);
+  }
+  void ServerSends(const std::string& text) {
+    ASSERT_EQ(server_.Send(text.data(), text.size()).bytes, text.size());
+  }
+
+  TcpSocket listener_;
+  TcpSocket server_;
+  ConnectionProfile profile_;
+  UMySocket client_;
+};
+
+TEST_F(LoopbackPair, ReadsAreServedFromTheReadAheadFirst) {
+  Open();
+  ServerSends(std::string(30, 'a'));
+  ASSERT_TRUE(client_.WaitForData(5000));
+  char out[20];
+  ASSERT_TRUE(client_.ReadExactly(out, 20));
+  EXPECT_EQ(client_.BufferedBytes(), 10u);
+  EXPECT_TRUE(client_.HasData());
+  ASSERT_TRUE(client_.ReadExactly(out, 10));
+  EXPECT_EQ(client_.BufferedBytes(), 0u);
+}
+
+TEST_F(LoopbackPair, AnExactReadLongerThanTheBufferWaitsForTheRest) {
+  Open();
+  std::thread writer([this] {
+    ServerSends("01234");
+    SleepMilliseconds(20);
+    ServerSends("56789");
+  });
+  char out[11] = {};
+  EXPECT_TRUE(client_.ReadExactly(out, 10));
+  writer.join();
+  EXPECT_STREQ(out, "0123456789");
+}
+
+TEST_F(LoopbackPair, APeerThatClosedIsNotBrokenButItsReadFails) {
+  Open();
+  ServerSends("xy");
+  server_.Close();
+  ASSERT_TRUE(client_.WaitForData(5000));
+  EXPECT_FALSE(client_.IsBroken());
+  char out[4];
+  EXPECT_FALSE(client_.ReadExactly(out, 4));
+  client_.Close();
+  EXPECT_TRUE(client_.IsBroken());
+}
+
+TEST_F(LoopbackPair, SendAllAndQueuedOutputArriveWhole) {
+  Open();
+  const std::string big(3 << 20, 'q');
+  std::string got;
+  std::thread reader([&] {
+    std::string chunk(65536, '\0');
+    while (got.size() < big.size() + 5) {
+      const IoResult r = server_.Receive(chunk.data(), chunk.size());
+      if (r.status != IoStatus::kOk) break;
+      got.append(chunk.data(), r.bytes);
+    }
+  });
+  EXPECT_TRUE(client_.SendAll(big.data(), big.size()));
+  EXPECT_TRUE(client_.Queue("he", 2));
+  EXPECT_TRUE(client_.Queue("llo", 3));
+  EXPECT_TRUE(client_.Flush());
+  reader.join();
+  EXPECT_EQ(got.size(), big.size() + 5);
+  EXPECT_EQ(got.substr(big.size()), "hello");
+}
+
+std::u16string g_debug_text;
+void CaptureDebug(std::u16string_view text) { g_debug_text += text; }
+
+TEST_F(LoopbackPair, ConnectWritesTheTargetAndReportsAFailedConnect) {
+  SetDebugSinkForTesting(&CaptureDebug);
+  g_debug_text.clear();
+  Open();
+  const std::string port = std::to_string(listener_.LocalPort());
+  EXPECT_EQ(g_debug_text, u"[UMySocket::Connect] Connect to [127.0.0.1:" + std::u16string(port.begin(), port.end()) + u"]\r\n");
+
+  listener_.Close();
+  std::string error;
+  EXPECT_FALSE(client_.Connect(profile_, &error));
+  EXPECT_EQ(error.rfind("服务器:127.0.0.1:" + port + "连接失败, Error=", 0), 0u) << error;
+  EXPECT_TRUE(client_.IsBroken());
+  SetDebugSinkForTesting(nullptr);
+}
+
+TEST_F(LoopbackPair, AProxyThatRefusesFailsTheConnectWithTheServersName) {
+  // The listener plays an HTTP proxy that answers with a bare success line.
+  ConnectionProfile via_proxy;
+  via_proxy.SetServer("10.9.9.9", 9911);
+  via_proxy.SetProxy(ProxyKind::kHttpConnect, "127.0.0.1", listener_.LocalPort());
+  std::thread proxy([this] {
+    auto accepted = listener_.Accept(5000);
+    if (!accepted) return;
+    char request[512];
+    accepted->Receive(request, sizeof request);
+    const std::string reply = "HTTP/1.1 200 OK\r\n\r\n";
+    accepted->Send(reply.data(), reply.size());
+  });
+  std::string error;
+  EXPECT_FALSE(client_.Connect(via_proxy, &error));
+  proxy.join();
+  EXPECT_EQ(error, "代理服务器:10.9.9.9:9911通讯失败");
+  EXPECT_FALSE(client_.IsOpen());
+}
+
+}  // namespace
+}  // namespace orra
