@@ -14,11 +14,9 @@
 
 #include "request/excel_object_model.h"
 #include "request/request.h"
+#include "xll/value_kind.h"
 
 namespace orra {
-
-// The request's value kind: how its answer is rendered.
-enum class ValueKind : uint8_t { kText = 0, kDateTime = 1, kNumber = 2 };
 
 constexpr uint8_t kMaxDecimals = 57;
 

@@ -1,0 +1,91 @@
+#include "xll/render_single_value.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "common/text_conversion.h"
+#include "request/cell_messages.h"
+#include "transport/query_reply.h"
+#include "transport/result_set.h"
+#include "xll/cell_format.h"
+#include "xll/date_text.h"
+
+namespace orra {
+namespace {
+
+constexpr int kValueColumn = 0;
+constexpr double kSecondsPerDay = 86400;
+
+CellValue Message(CellMessage message) { return CellValue::Text(CellMessageTable::Text(message)); }
+
+CellValue TextOrNoValue(std::u16string text) {
+  return CellValue::Text(text.empty() ? std::u16string(kNoValueText) : std::move(text));
+}
+
+int32_t ClampToInt32(int64_t value) {
+  return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
+}
+
+// A date-or-time text as a serial day plus the time of day as a fraction of it.
+CellValue RenderDateTime(const std::u16string& text, const tagRequest& request, ExcelObjectModel* excel) {
+  if (text.empty()) return CellValue::Text(kNoValueText);
+  const DateTimeParts parts = ReadDateTimeText(text);
+  const int64_t seconds = int64_t{parts.hour} * 3600 + int64_t{parts.minute} * 60 + parts.second;
+  if (seconds == 0) ApplyCellFormat(excel, request, true);
+  const int64_t yyyymmdd = int64_t{parts.year} * 10000 + int64_t{parts.month} * 100 + parts.day;
+  return CellValue::Number(static_cast<double>(seconds) / kSecondsPerDay + SerialDayFromYmd(ClampToInt32(yyyymmdd)));
+}
+
+CellValue RenderNumber(double number) {
+  // Excel has no cell value for NaN or an infinity (a text "nan" or "1e999" reads as one).
+  return std::isfinite(number) ? CellValue::Number(number) : CellValue::Text(kNoValueText);
+}
+
+CellValue RenderFirstValue(const ResultSet& table, const tagRequest& request, ExcelObjectModel* excel) {
+  switch (static_cast<ValueKind>(request.value_kind)) {
+    case ValueKind::kText:
+      return TextOrNoValue(table.Text(kValueColumn));
+    case ValueKind::kDateTime:
+      return RenderDateTime(table.Text(kValueColumn), request, excel);
+    case ValueKind::kNumber:
+      return RenderNumber(table.Number(kValueColumn));
+  }
+  return CellValue::Text(kNoValueText);
+}
+
+CellValue Render(const tagRequest* request, ExcelObjectModel* excel) {
+  if (request == nullptr || request->result == nullptr) return Message(CellMessage::kNoData);
+  const auto reply = ReadQueryReply(request->result->bytes());
+  if (!reply) return Message(CellMessage::kNullValue);
+  if (reply->failed) return CellValue::Text(ToWideString(reply->error_text));
+  ResultSet table;
+  if (!table.Open(reply->table) || table.RowCount() < 1 || table.ColumnCount() < 1) {
+    return Message(CellMessage::kNullValue);
+  }
+  table.First();
+  ApplyCellFormat(excel, *request, false);
+  return RenderFirstValue(table, *request, excel);
+}
+
+CellValue NoDataOrZero() noexcept {
+  try {
+    return Message(CellMessage::kNoData);
+  } catch (...) {
+    return CellValue::Number(0);
+  }
+}
+
+}  // namespace
+
+CellValue RenderSingleValue(const tagRequest* request, ExcelObjectModel* excel) noexcept {
+  try {
+    return Render(request, excel);
+  } catch (...) {
+    return NoDataOrZero();
+  }
+}
+
+}  // namespace orra
