@@ -1,0 +1,93 @@
+#pragma once
+// The stand-in data server: answers binary-mode frames on one port and uQuery HTTP requests on
+// another, from a ServerData, misbehaving as its Fault says. It runs its own threads (one
+// accepting, one per connection) from Start to Stop; every public call is thread-safe.
+
+#include <atomic>
+#include <cstdint>
+#include <fstream>
+#include <list>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "tools/orra-server/fault_mode.h"
+#include "tools/orra-server/server_data.h"
+#include "transport/frame_codec.h"
+#include "transport/tcp_socket.h"
+#include "transport/umy_socket.h"
+
+namespace orra::server {
+
+struct ServerOptions {
+  Ipv4Address bind = 0x7F000001;
+  uint16_t port = 9911;     // 0 picks a free port
+  bool uquery = false;
+  uint16_t uquery_port = 0;  // 0 picks a free port
+  Fault fault;
+  std::string log_path;
+};
+
+struct ServerStats {
+  int connections = 0;
+  int queries = 0;
+  int heartbeats = 0;
+  int logins = 0;
+  int uquery_requests = 0;
+  int polls = 0;
+};
+
+class StandInServer {
+ public:
+  explicit StandInServer(const ServerData& data) : data_(data) {}
+  ~StandInServer() { Stop(); }
+  StandInServer(const StandInServer&) = delete;
+  StandInServer& operator=(const StandInServer&) = delete;
+
+  bool Start(const ServerOptions& options, std::string* error);
+  void Stop();
+
+  uint16_t port() const { return port_; }
+  uint16_t uquery_port() const { return uquery_port_; }
+  void SetFault(const Fault& fault);
+  // Every session token is forgotten: the next use of one is told its session expired.
+  void ExpireSessions();
+  ServerStats stats() const;
+
+ private:
+  struct Worker {
+    std::thread thread;
+    std::atomic<bool> done{false};
+  };
+  void AcceptLoop();
+  void Spawn(TcpSocket socket, bool uquery);
+  void ServeBinary(UMySocket& connection);
+  void ServeUQuery(UMySocket& connection);
+  // Sends a reply frame as the fault says; false when the connection is to be closed.
+  bool SendReply(UMySocket& connection, FrameCodec& codec, uint32_t context, std::span<const uint8_t> reply,
+                 int replies_sent);
+  std::string UQueryBody(const std::string& request_body);
+  std::string NewToken();
+  void Log(const std::string& line);
+  Fault CurrentFault() const;
+
+  const ServerData& data_;
+  TcpSocket listener_;
+  TcpSocket uquery_listener_;
+  uint16_t port_ = 0;
+  uint16_t uquery_port_ = 0;
+  std::atomic<bool> stopping_{false};
+  std::thread acceptor_;
+  std::list<Worker> workers_;  // touched by the accepting thread and by Stop after it ended
+
+  mutable std::mutex mutex_;
+  Fault fault_;                         // guarded by mutex_
+  ServerStats stats_;                   // guarded by mutex_
+  std::map<std::string, int> tokens_;   // guarded by mutex_
+  uint32_t next_token_ = 0;             // guarded by mutex_
+  std::ofstream log_;                   // guarded by mutex_
+};
+
+}  // namespace orra::server
