@@ -1,0 +1,43 @@
+#include "request/request_pipeline.h"
+
+#include "common/debug_output.h"
+#include "request/develop_log.h"
+
+namespace orra {
+
+RequestPipeline::RequestPipeline(COrraData& store, RequestsDictionary& requests, JobQueue& queue,
+                                 MainThreadTimer& timer, Options options)
+    : store_(store),
+      requests_(requests),
+      queue_(queue),
+      block_reader_(MakeLoginBlockReader(options.login_block_name)),
+      store_login_(store),
+      login_(*block_reader_, store_login_),
+      preparer_(store, queue),
+      timer_window_(timer),
+      rtd_(requests, login_, timer_window_, options.variables),
+      connection_(options.profile),
+      connection_thread_(queue) {}
+
+RequestPipeline::~RequestPipeline() { Stop(); }
+
+bool RequestPipeline::Start(std::string* error) {
+  requests_.StartWorker(preparer_);
+  ConnectionHandlers handlers;
+  handlers.completion = [this](uint32_t context, uint32_t code, SharedBlock body) {
+    requests_.OnReply(static_cast<int32_t>(context), code, std::move(body));
+  };
+  handlers.dropped = [this](uint64_t context, uint32_t) { requests_.OnJobDropped(static_cast<int32_t>(context)); };
+  if (!connection_thread_.Start(connection_, std::move(handlers))) {
+    if (error != nullptr) *error = "the connection thread could not be started";
+    return false;
+  }
+  return true;
+}
+
+void RequestPipeline::Stop() {
+  connection_thread_.Stop();
+  requests_.StopWorker();
+}
+
+}  // namespace orra
