@@ -1,0 +1,56 @@
+#include "store/choice_list.h"
+
+#include <gtest/gtest.h>
+
+#include "store/orra_data.h"
+#include "store/test_support.h"
+#include "tools/orra-terminal/terminal_files.h"
+
+namespace orra {
+namespace {
+
+ChoiceList Parse(const std::string& text) { return ParseChoiceList(testing::BytesOf(text)); }
+
+TEST(ChoiceListTest, ItemsEndAtBarsAndSplitAtHashes) {
+  const ChoiceList items = Parse(testing::Gbk("不复权#0#a#b|前复权#1##|tail"));
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[0].display(), u"不复权");
+  EXPECT_EQ(items[0].value(), u"0");
+  EXPECT_EQ(items[0].subfields[3], u"b");
+  EXPECT_EQ(items[1].display(), u"前复权");
+  EXPECT_EQ(items[1].value(), u"1");
+}
+
+TEST(ChoiceListTest, NoBarShortTextAndEmptyItemsEndTheList) {
+  EXPECT_TRUE(Parse("a#1").empty());
+  EXPECT_TRUE(Parse("|").empty());
+  EXPECT_TRUE(Parse("").empty());
+  EXPECT_EQ(Parse("a#1|b#2||c#3|").size(), 2u);
+  const ChoiceList only_display = Parse("plain|");
+  ASSERT_EQ(only_display.size(), 1u);
+  EXPECT_EQ(only_display[0].value(), u"");
+}
+
+TEST(ChoiceListTest, SubfieldsAreCutTo63Characters) {
+  const ChoiceList items = Parse(std::string(100, 'x') + "#v|");
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(items[0].display().size(), 63u);
+}
+
+TEST(ChoiceListTest, AnEmptyFieldOneTakesTheListFromFieldFivesLengthAfterFieldZero) {
+  terminal::RecordSpec spec;
+  spec.id = 1;
+  spec.name = "p";
+  spec.payload = terminal::ParameterPayload(0, "", "");
+  spec.fields = {"zz", "", "", "", "", "a#1|b#2|"};
+  const std::vector<uint8_t> file = terminal::EncodeRecordFile(204, 1, {spec});
+  CRecordFile records(u"", 204);
+  records.Decode(file);
+  ASSERT_EQ(records.count(), 1u);
+  const ChoiceList items = COrraData::ParseChoiceList(records.At(0));
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[1].value(), u"2");
+}
+
+}  // namespace
+}  // namespace orra

@@ -1,0 +1,72 @@
+#include "store/indicator_dictionary.h"
+
+#include <gtest/gtest.h>
+
+#include "tools/orra-terminal/terminal_files.h"
+
+namespace orra {
+namespace {
+
+using terminal::RecordSpec;
+
+RecordSpec Node(bool folder, int64_t id, int64_t parent, const std::string& name) {
+  RecordSpec r;
+  r.folder = folder;
+  r.id = id;
+  r.parent_id = parent;
+  r.name = name;
+  return r;
+}
+
+std::shared_ptr<const CRecordFile> File(const std::vector<RecordSpec>& specs) {
+  auto file = std::make_shared<CRecordFile>(u"", 38);
+  file->Decode(terminal::EncodeRecordFile(38, 1, specs));
+  return file;
+}
+
+std::vector<std::pair<std::string, int64_t>> Entries(const IndicatorDictionary& d) {
+  std::vector<std::pair<std::string, int64_t>> out;
+  for (const auto& [name, index] : d.entries()) out.emplace_back(std::string(name.begin(), name.end()), d.file().At(index).id);
+  return out;
+}
+
+TEST(IndicatorDictionaryTest, DepthFirstFromTheTopLevelFirstLeafOfANameWins) {
+  const IndicatorDictionary d(File({
+      Node(true, 10, 0, "F"),
+      Node(false, 11, 10, "y"),
+      Node(false, 12, 0, "x"),
+      Node(false, 13, 10, "x"),
+      Node(false, 14, 99, "orphan"),
+      Node(false, 15, 10, "y"),
+  }));
+  // Depth first: F's children (y:11, x:13, y:15) come before the top-level x:12.
+  EXPECT_EQ(Entries(d), (std::vector<std::pair<std::string, int64_t>>{{"x", 13}, {"y", 11}}));
+  EXPECT_EQ(d.Find(u"orphan"), std::nullopt);
+}
+
+TEST(IndicatorDictionaryTest, ACycleOfFoldersEndsTheVisit) {
+  const IndicatorDictionary d(File({
+      Node(true, 1, 0, "top"),
+      Node(true, 2, 1, "inner"),
+      Node(true, 1, 2, "back to top"),  // expanding it would visit "inner" again and again
+      Node(true, 3, 3, "self"),
+      Node(false, 4, 2, "leaf"),
+      Node(false, 5, 3, "unreachable"),
+  }));
+  EXPECT_EQ(Entries(d), (std::vector<std::pair<std::string, int64_t>>{{"leaf", 4}}));
+}
+
+TEST(IndicatorDictionaryTest, TheWalkEndsAtTheFirstRecordWithIdZero) {
+  // Read in another layout, a record of id 0 stays in the file; the dictionary stops there.
+  auto file = std::make_shared<CRecordFile>(u"", 38);
+  file->Decode(terminal::EncodeRecordFile(40, 1, {Node(false, 1, 0, "a"), Node(false, 0, 0, "b"), Node(false, 3, 0, "c")}));
+  ASSERT_EQ(file->count(), 3u);
+  const IndicatorDictionary d(file);
+  EXPECT_EQ(Entries(d), (std::vector<std::pair<std::string, int64_t>>{{"a", 1}}));
+
+  const IndicatorDictionary empty(File({Node(false, 0, 0, "a"), Node(false, 2, 0, "b")}));
+  EXPECT_TRUE(empty.empty());
+}
+
+}  // namespace
+}  // namespace orra

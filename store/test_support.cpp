@@ -1,0 +1,73 @@
+#include "store/test_support.h"
+
+#include <atomic>
+#include <fstream>
+#include <stdexcept>
+
+#include "common/clock.h"
+#include "common/text_conversion.h"
+#include "common/utf8.h"
+#include "tools/orra-terminal/terminal_description.h"
+
+namespace orra::testing {
+namespace {
+std::atomic<int> g_counter{0};
+}
+
+ScratchFolder::ScratchFolder(const std::u16string& leaf) {
+  const std::string unique = std::to_string(CurrentClock().SteadyMilliseconds()) + "-" +
+                             std::to_string(reinterpret_cast<uintptr_t>(this) % 100000) + "-" +
+                             std::to_string(g_counter++);
+  root_ = std::filesystem::temp_directory_path() / (u"orra-" + leaf + u"-" + FromUtf8(unique));
+  std::filesystem::create_directories(root_);
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(root_, ignored);
+}
+
+std::u16string ScratchFolder::directory() const { return root_.u16string() + u"/"; }
+
+std::filesystem::path ScratchFolder::path(const std::u16string& relative) const {
+  std::u16string mapped = relative;
+  for (char16_t& c : mapped) {
+    if (c == u'\\') c = u'/';
+  }
+  return root_ / std::filesystem::path(mapped);
+}
+
+std::vector<uint8_t> ScratchFolder::Read(const std::u16string& relative) const {
+  std::ifstream in(path(relative), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void ScratchFolder::Write(const std::u16string& relative, const std::vector<uint8_t>& bytes) const {
+  const std::filesystem::path target = path(relative);
+  std::filesystem::create_directories(target.parent_path());
+  std::ofstream out(target, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write a test file");
+}
+
+void ScratchFolder::Write(const std::u16string& relative, const std::string& bytes) const {
+  Write(relative, BytesOf(bytes));
+}
+
+bool ScratchFolder::Exists(const std::u16string& relative) const { return std::filesystem::exists(path(relative)); }
+
+void ScratchFolder::WriteTerminal(const nlohmann::json& description) const {
+  terminal::WriteDataFiles(directory(), terminal::DescribeDataFiles(description));
+}
+
+std::vector<std::string> ScratchFolder::FilesBeside(const std::u16string& relative) const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(path(relative).parent_path())) {
+    names.push_back(ToUtf8(entry.path().filename().u16string()));
+  }
+  return names;
+}
+
+std::string Gbk(const char* utf8) { return ToNarrowString(FromUtf8(utf8)); }
+
+}  // namespace orra::testing
