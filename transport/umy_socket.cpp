@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "common/debug_output.h"
+#include "common/text_conversion.h"
+#include "common/utf8.h"
 #include "transport/proxy_handshake.h"
 
 namespace orra {
@@ -13,10 +15,11 @@ void SetError(std::string* error, const std::string& text) {
   if (error != nullptr) *error = text;
 }
 
-std::string Printf(const char* format, const char* host, int port, int code) {
+// The texts are written in UTF-8 here and handed out in GBK, like every narrow text of the add-in.
+std::string Printf(const char* utf8_format, const char* host, int port, int code) {
   char text[256];
-  std::snprintf(text, sizeof text, format, host, port, code);
-  return text;
+  std::snprintf(text, sizeof text, utf8_format, host, port, code);
+  return ToNarrowString(FromUtf8(text));
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ class UMySocket : public ByteStream {
   UMySocket& operator=(const UMySocket&) = delete;
 
   // Opens a new connection as the profile says; on failure the socket is closed and, when
-  // `error` is given, a short text says why.
+  // `error` is given, a short GBK text says why.
   bool Connect(const ConnectionProfile& profile, std::string* error = nullptr);
   // Takes over an accepted connection (the stand-in server's side).
   void Adopt(TcpSocket socket);

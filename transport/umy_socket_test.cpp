@@ -7,6 +7,8 @@
 #include <thread>
 
 #include "common/debug_output.h"
+#include "common/text_conversion.h"
+#include "common/utf8.h"
 
 namespace orra {
 namespace {
@@ -111,7 +113,7 @@ TEST_F(LoopbackPair, ConnectWritesTheTargetAndReportsAFailedConnect) {
   listener_.Close();
   std::string error;
   EXPECT_FALSE(client_.Connect(profile_, &error));
-  EXPECT_EQ(error.rfind("服务器:127.0.0.1:" + port + "连接失败, Error=", 0), 0u) << error;
+  EXPECT_EQ(ToWideString(error).rfind(u"服务器:127.0.0.1:" + FromUtf8(port) + u"连接失败, Error=", 0), 0u);
   EXPECT_TRUE(client_.IsBroken());
   SetDebugSinkForTesting(nullptr);
 }
@@ -132,7 +134,7 @@ TEST_F(LoopbackPair, AProxyThatRefusesFailsTheConnectWithTheServersName) {
   std::string error;
   EXPECT_FALSE(client_.Connect(via_proxy, &error));
   proxy.join();
-  EXPECT_EQ(error, "代理服务器:10.9.9.9:9911通讯失败");
+  EXPECT_EQ(ToWideString(error), u"代理服务器:10.9.9.9:9911通讯失败");
   EXPECT_FALSE(client_.IsOpen());
 }
 
