@@ -28,6 +28,13 @@ int32_t ParseDecimal(std::string_view text) {
   return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
+// "name1=自选股一" and CR LF.
+std::string DefaultNameLine() {
+  std::string line;
+  line.append(kFirstNameKey).append("=").append(kDefaultBlockName).append(kLineEnd);
+  return line;
+}
+
 }  // namespace
 
 bool CIniText::Load(FileSystem& files, const std::u16string& path) {
@@ -53,7 +60,9 @@ const CIniText::Body& CIniText::FindSection(std::string_view section) {
   if (section == cached_name_) return cached_body_;
   cached_name_ = std::string(section);
   cached_body_ = Body{};
-  const std::string header = "[" + std::string(section) + "]" + std::string(kLineEnd);
+  std::string header;
+  header.reserve(section.size() + 4);
+  header.append("[").append(section).append("]").append(kLineEnd);
   const size_t at = text_.find(header);
   if (at == std::string::npos) return cached_body_;
   cached_body_.found = true;
@@ -101,11 +110,10 @@ void CIniText::AddDefaultBlock(std::string_view group) {
       if (std::string_view(text_).substr(value, end - value) == kDefaultBlockName) return;
       text_.replace(value, end - value, kDefaultBlockName);
     } else {
-      text_.insert(body.begin, std::string(kFirstNameKey) + "=" + std::string(kDefaultBlockName) + std::string(kLineEnd));
+      text_.insert(body.begin, DefaultNameLine());
     }
   } else {
-    text_ += "[" + std::string(group) + "]\r\n" + std::string(kFirstNameKey) + "=" + std::string(kDefaultBlockName) +
-             std::string(kLineEnd);
+    text_.append("[").append(group).append("]").append(kLineEnd).append(DefaultNameLine());
   }
   Edited();
   ++changes_;

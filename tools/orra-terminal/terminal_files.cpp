@@ -118,7 +118,8 @@ std::vector<uint8_t> EncodeMarketData(const MarketSpec& market) {
     AppendPackedNumber(body, m.security_index);
   }
   const std::vector<uint8_t> packed = Compress(body);
-  std::vector<uint8_t> out(kMarketHeaderSize, 0);
+  std::vector<uint8_t> out(kMarketHeaderSize + packed.size(), 0);
+  std::copy(packed.begin(), packed.end(), out.begin() + kMarketHeaderSize);
   PutText(out, 0, 32, "OrraTerminal");
   PutText(out, 32, 32, "sys0000");
   Put<int32_t>(out, 128, static_cast<int32_t>(market.securities.size()));
@@ -128,7 +129,6 @@ std::vector<uint8_t> EncodeMarketData(const MarketSpec& market) {
   Put<int32_t>(out, 148, static_cast<int32_t>(body.size()));
   Put<int32_t>(out, 152, static_cast<int32_t>(packed.size()));
   out[156] = market.security_extra ? 1 : 0;
-  out.insert(out.end(), packed.begin(), packed.end());
   return out;
 }
 
@@ -141,12 +141,12 @@ std::vector<uint8_t> EncodeKeyIndex(const std::vector<SecuritySpec>& securities)
     PutText(body, at + 23, 32, securities[i].name);
   }
   const std::vector<uint8_t> packed = Compress(body);
-  std::vector<uint8_t> out(kKeyIndexHeaderSize, 0);
+  std::vector<uint8_t> out(kKeyIndexHeaderSize + packed.size(), 0);
+  std::copy(packed.begin(), packed.end(), out.begin() + kKeyIndexHeaderSize);
   PutText(out, 32, 32, "OrraTerminal");
   PutText(out, 64, 32, "system.keyidx");
   Put<int32_t>(out, 96, static_cast<int32_t>(body.size()));
   Put<int32_t>(out, 100, static_cast<int32_t>(packed.size()));
-  out.insert(out.end(), packed.begin(), packed.end());
   return out;
 }
 
