@@ -244,15 +244,18 @@ std::string StandInServer::UQueryBody(const std::string& body) {
   MemoryStream stream(*decoded);
   FrameCodec codec;
   const auto frame = codec.Receive(stream);
-  if (!frame || frame->header.code != MessageCode::kQuery) return Response("-1,", true);
-  const auto reply = data_.AnswerPayload(frame->body);
+  if (!frame) return Response("-1,", true);
+  // Every request frame needs a reply frame: a heartbeat is answered with one of its own.
+  const bool heartbeat = frame->header.code == MessageCode::kHeartbeat;
+  const std::vector<uint8_t> reply =
+      heartbeat ? std::vector<uint8_t>(frame->body.begin(), frame->body.end()) : data_.AnswerPayload(frame->body);
   {
     std::lock_guard lock(mutex_);
-    ++stats_.queries;
+    ++(heartbeat ? stats_.heartbeats : stats_.queries);
   }
   ByteBuffer out;
   codec.set_stamp(0x51A70000u);
-  if (!codec.Encode(MessageCode::kQuery, reply, frame->header.context, out)) return Response("-1,", true);
+  if (!codec.Encode(frame->header.code, reply, frame->header.context, out)) return Response("-1,", true);
   std::string payload(reinterpret_cast<const char*>(out.data()), out.size());
   const Fault fault = CurrentFault();
   if (fault.kind == Fault::Kind::kWrongLength) PutU32(reinterpret_cast<uint8_t*>(payload.data()) + 8, frame->header.body_length + 99);
