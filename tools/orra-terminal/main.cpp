@@ -13,7 +13,8 @@
 #include "common/utf8.h"
 #include "store/file_system.h"
 #include "store/store_files.h"
-#include "tools/orra-terminal/login_block.h"
+#include "request/login_block.h"
+#include "tools/orra-terminal/stop_request.h"
 #include "tools/orra-terminal/terminal_description.h"
 
 namespace {
@@ -130,8 +131,9 @@ int Login(const std::vector<std::string>& args) {
   const std::string gbk_user = ToNarrowString(FromUtf8(*user));
   const std::string gbk_dir = ToNarrowString(WithTrailingSeparator(FromUtf8(*dir)));
   std::string error;
-  const auto block =
-      terminal::PublishLoginBlock(terminal::MakeLoginBlock(gbk_user, gbk_dir, static_cast<int32_t>(*access)), error);
+  terminal::WatchForStopRequest();
+  const auto block = PublishLoginBlock(
+      kLoginBlockName, EncodeLoginBlock({gbk_user, gbk_dir, static_cast<int32_t>(*access)}), error);
   if (!block) {
     std::fprintf(stderr, "orra-terminal: cannot publish the login block: %s\n", error.c_str());
     return 1;
