@@ -59,16 +59,22 @@ class PosixFileSystem : public FileSystem {
     if (file.get() < 0) return std::nullopt;
     struct stat info {};
     if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
+    if (static_cast<uint64_t>(info.st_size) > kMaxFileBytes) return std::nullopt;
+    // Sized from fstat, but read to the real end: the terminal may write the file meanwhile.
+    std::vector<uint8_t> bytes(static_cast<size_t>(info.st_size) + 1);
+    size_t done = 0;
     for (;;) {
-      const ssize_t n = ::read(file.get(), chunk, sizeof chunk);
+      if (done == bytes.size()) {
+        if (bytes.size() > kMaxFileBytes) return std::nullopt;
+        bytes.resize(bytes.size() * 2);
+      }
+      const ssize_t n = ::read(file.get(), bytes.data() + done, bytes.size() - done);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) return std::nullopt;
       if (n == 0) break;
-      if (bytes.size() + static_cast<size_t>(n) > kMaxFileBytes) return std::nullopt;
-      bytes.insert(bytes.end(), chunk, chunk + n);
+      done += static_cast<size_t>(n);
     }
+    bytes.resize(done);
     return bytes;
   }
 

@@ -12,10 +12,18 @@ namespace orra {
 IndicatorDictionary::IndicatorDictionary(std::shared_ptr<const CRecordFile> file) : file_(std::move(file)) {
   if (!file_) file_ = std::make_shared<const CRecordFile>();
   const CRecordFile& records = *file_;
+  struct Node {
+    bool is_folder;
+    int64_t id;
+    std::string_view name;
+  };
+  std::vector<Node> nodes;
+  nodes.reserve(records.count());
   std::unordered_map<int64_t, std::vector<size_t>> children;
   for (size_t i = 0; i < records.count(); ++i) {
     const RecordView record = records.At(i);
     if (record.id == 0) break;
+    nodes.push_back({record.is_folder, record.id, record.name});
     children[record.parent_id].push_back(i);
   }
   const auto top = children.find(0);
@@ -31,13 +39,13 @@ IndicatorDictionary::IndicatorDictionary(std::shared_ptr<const CRecordFile> file
       continue;
     }
     const size_t index = (*list)[next++];
-    const RecordView record = records.At(index);
-    if (!record.is_folder) {
-      entries_.emplace(WideOfGbk(record.name, kMaxNameChars), index);
+    const Node& node = nodes[index];
+    if (!node.is_folder) {
+      entries_.emplace(WideOfGbk(node.name, kMaxNameChars), index);
       continue;
     }
-    if (!expanded.insert(record.id).second) continue;
-    const auto sub = children.find(record.id);
+    if (!expanded.insert(node.id).second) continue;
+    const auto sub = children.find(node.id);
     if (sub != children.end()) stack.emplace_back(&sub->second, 0);
   }
 }
