@@ -1,5 +1,6 @@
 #include "transport/connection_profile.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace orra {
@@ -36,6 +37,11 @@ ConnectionProfile ConnectionProfile::AddinDefault(std::string_view server_overri
   }
   profile.SetServer(host, port);
   return profile;
+}
+
+ConnectionProfile ConnectionProfile::AddinFromEnvironment() {
+  const char* server = std::getenv("ORRA_SERVER");
+  return AddinDefault(server != nullptr ? server : "");
 }
 
 bool SplitHostPort(std::string_view text, std::string* host, uint16_t* port, uint16_t default_port) {

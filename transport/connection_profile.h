@@ -44,6 +44,8 @@ struct ConnectionProfile {
   // The add-in's own profile: binary mode, no proxy, the default host on port 9911, with
   // `server_override` ("host" or "host:port", from ORRA_SERVER) applied when not empty.
   static ConnectionProfile AddinDefault(std::string_view server_override);
+  // AddinDefault with the environment variable ORRA_SERVER as the override.
+  static ConnectionProfile AddinFromEnvironment();
 };
 
 static_assert(sizeof(ConnectionProfile) == 396, "the profile is a fixed 396-byte layout");
