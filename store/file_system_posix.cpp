@@ -112,8 +112,10 @@ class PosixFileSystem : public FileSystem {
 }  // namespace
 
 FileSystem& PlatformFileSystem() {
-  static PosixFileSystem files;
-  return files;
+  // Never destroyed: the process's store writes its files back from its own destructor at exit,
+  // which may run after this function's statics are gone.
+  static PosixFileSystem* files = new PosixFileSystem;
+  return *files;
 }
 
 }  // namespace orra

@@ -116,8 +116,10 @@ class Win32FileSystem : public FileSystem {
 }  // namespace
 
 FileSystem& PlatformFileSystem() {
-  static Win32FileSystem files;
-  return files;
+  // Never destroyed: the process's store writes its files back from its own destructor at exit,
+  // which may run after this function's statics are gone.
+  static Win32FileSystem* files = new Win32FileSystem;
+  return *files;
 }
 
 }  // namespace orra
