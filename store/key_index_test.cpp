@@ -14,10 +14,10 @@ std::vector<uint8_t> KeyIndexOfBody(const std::vector<uint8_t>& body) {
   std::vector<uint8_t> packed(CompressBound(body.size()));
   size_t length = packed.size();
   EXPECT_TRUE(CompressBuffer(packed.data(), length, body.data(), body.size()));
-  std::vector<uint8_t> file(CKeyIndex::kHeaderSize, 0);
+  std::vector<uint8_t> file(CKeyIndex::kHeaderSize + length, 0);
+  std::copy_n(packed.begin(), length, file.begin() + CKeyIndex::kHeaderSize);
   StoreLittleEndian<int32_t>(file.data() + 96, static_cast<int32_t>(body.size()));
   StoreLittleEndian<int32_t>(file.data() + 100, static_cast<int32_t>(length));
-  file.insert(file.end(), packed.begin(), packed.begin() + static_cast<ptrdiff_t>(length));
   return file;
 }
 
