@@ -157,7 +157,9 @@ TEST_F(ConnectionLoopTest, AJobIsTriedFourTimesThenDroppedAndTheNextOneFollowsAC
   for (int i = 0; i < 4; ++i) {
     const int checks = link.checks;
     loop.Pass();
-    if (i > 0) EXPECT_EQ(link.checks, checks + 1) << "a check comes before every retry";
+    if (i > 0) {
+      EXPECT_EQ(link.checks, checks + 1) << "a check comes before every retry";
+    }
   }
   ASSERT_EQ(dropped.size(), 1u);
   EXPECT_EQ(dropped[0].context, 41u);

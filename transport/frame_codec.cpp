@@ -1,11 +1,37 @@
 #include "transport/frame_codec.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/compression.h"
 #include "transport/traffic_counters.h"
 
 namespace orra {
+namespace {
+
+// Bytes read before the buffer grows further: a header alone never makes the codec allocate
+// more than this beyond what has actually arrived.
+constexpr size_t kReadStep = 1u << 20;
+// zlib's deflate cannot expand data more than about 1032 to 1; a packed body announcing more
+// cannot be valid and is refused before its buffer is sized.
+constexpr uint64_t kMaxInflateRatio = 1032;
+
+// Reads n bytes into `buffer` (replacing its content), growing it step by step as they come.
+bool ReadGrowing(ByteStream& stream, ByteBuffer& buffer, size_t n) {
+  buffer.Clear();
+  while (buffer.size() < n) {
+    const size_t step = std::min(kReadStep, n - buffer.size());
+    const size_t wanted = buffer.size() + step;
+    if (wanted + 8 > buffer.capacity() && !buffer.Reserve(std::min(n, std::max(wanted, 2 * buffer.capacity())))) {
+      return false;
+    }
+    if (!stream.ReadExactly(buffer.data() + buffer.size(), step)) return false;
+    buffer.SetLength(wanted);
+  }
+  return true;
+}
+
+}  // namespace
 
 bool FrameCodec::Encode(uint32_t code, std::span<const uint8_t> body, uint32_t context, ByteBuffer& out) {
   if (body.size() > FrameHeader::kMaxBodyLength) return false;
@@ -36,20 +62,21 @@ std::optional<ReceivedFrame> FrameCodec::Receive(ByteStream& stream) {
   const FrameHeader header = FrameHeader::Decode(head);
   stamp_ = header.stamp;
   if (!header.LengthsAcceptable()) return std::nullopt;
-  if (!body_.Reserve(header.body_length + 1024)) return std::nullopt;
 
   if (header.packed_length != 0) {
-    if (!packed_.Reserve(header.packed_length) || !stream.ReadExactly(packed_.data(), header.packed_length)) {
+    if (!ReadGrowing(stream, packed_, header.packed_length)) return std::nullopt;
+    TrafficCounters::Instance().AddReceived(FrameHeader::kSize + header.packed_length, 1);
+    if (header.body_length > header.packed_length * kMaxInflateRatio + 1024 ||
+        !body_.Reserve(header.body_length + 1024)) {
       return std::nullopt;
     }
-    TrafficCounters::Instance().AddReceived(FrameHeader::kSize + header.packed_length, 1);
     size_t inflated = header.body_length;
     if (!UncompressBuffer(body_.data(), inflated, packed_.data(), header.packed_length) ||
         inflated != header.body_length) {
       return std::nullopt;
     }
   } else {
-    if (!stream.ReadExactly(body_.data(), header.body_length)) return std::nullopt;
+    if (!ReadGrowing(stream, body_, header.body_length)) return std::nullopt;
     TrafficCounters::Instance().AddReceived(FrameHeader::kSize + header.body_length, 1);
   }
   body_.SetLength(header.body_length);

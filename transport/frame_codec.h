@@ -26,7 +26,9 @@ class FrameCodec {
   bool Encode(uint32_t code, std::span<const uint8_t> body, uint32_t context, ByteBuffer& out);
 
   // Reads one frame. Nothing when a read fails, a length is beyond FrameHeader::kMaxBodyLength,
-  // or a packed body does not inflate to exactly its body length. Counts the traffic.
+  // a packed body announces more than zlib can inflate it to, or it does not inflate to exactly
+  // its body length. Buffers grow with the bytes that arrive, not with what a header announces.
+  // Counts the traffic.
   std::optional<ReceivedFrame> Receive(ByteStream& stream);
 
   uint32_t stamp() const { return stamp_; }

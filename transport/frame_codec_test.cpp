@@ -129,5 +129,22 @@ TEST(FrameCodec, RejectsWrongInflatedLengthsHugeLengthsAndShortBodies) {
   }
 }
 
+TEST(FrameCodec, TheMostCompressibleBodyPassesAndImpossibleRatiosAreRefused) {
+  const std::vector<uint8_t> zeros(8u << 20, 0);
+  FrameCodec codec;
+  const auto bytes = Encoded(codec, MessageCode::kQuery, zeros, 1);
+  MemoryStream stream(bytes);
+  FrameCodec receiver;
+  const auto frame = receiver.Receive(stream);
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(frame->body.size(), zeros.size());
+
+  FrameHeader header = FrameHeader::Decode(bytes.data());
+  header.body_length = header.packed_length * 1032 + 1025;
+  std::vector<uint8_t> claimed(bytes.begin() + FrameHeader::kSize, bytes.end());
+  MemoryStream impossible(RawFrame(header, claimed));
+  EXPECT_FALSE(FrameCodec().Receive(impossible));
+}
+
 }  // namespace
 }  // namespace orra
