@@ -168,6 +168,8 @@ double ValueNumber(uint16_t type, std::span<const uint8_t> value) {
 void ResultSet::Reset() {
   columns_.clear();
   values_.clear();
+  row_starts_.clear();
+  row_sizes_.clear();
   row_count_ = 0;
   trailing_ = {};
   current_ = 0;
@@ -196,6 +198,8 @@ bool ResultSet::Open(std::span<const uint8_t> bytes) {
                                                 : std::span<const uint8_t>();
   if (!ReadRows(rows, static_cast<size_t>(row_count))) {
     values_.clear();
+    row_starts_.clear();
+    row_sizes_.clear();
     for (Column& column : columns_) column.width = 0;
   }
   trailing_ = bytes.subspan(table_end);
@@ -207,7 +211,8 @@ bool ResultSet::ReadRows(std::span<const uint8_t> rows, size_t row_count) {
   const size_t columns = columns_.size();
   // Every row needs at least its length field: a count beyond that cannot be present.
   if (row_count > rows.size() / 4) return false;
-  values_.assign(row_count * columns, {});
+  row_starts_.assign(row_count, 0);
+  row_sizes_.assign(row_count, 0);
   ByteReader reader(rows);
   for (size_t r = 0; r < row_count; ++r) {
     int32_t row_length = 0;
@@ -216,11 +221,13 @@ bool ResultSet::ReadRows(std::span<const uint8_t> rows, size_t row_count) {
       return false;
     }
     ByteReader values(row);
+    row_starts_[r] = static_cast<uint32_t>(values_.size());
     for (size_t c = 0; c < columns; ++c) {
       int32_t n = 0;
       std::span<const uint8_t> value;
       if (!values.ReadI32(&n) || n < 0 || !values.ReadSpan(static_cast<size_t>(n), &value)) break;
-      values_[r * columns + c] = value;
+      values_.push_back(value);
+      ++row_sizes_[r];
       if (n > columns_[c].width) columns_[c].width = n;
       if (!values.Skip(1)) break;  // the separator
     }
@@ -240,8 +247,9 @@ bool ResultSet::Next() {
 
 std::span<const uint8_t> ResultSet::Value(int column) const {
   if (column < 0 || column >= ColumnCount() || current_ < 0 || current_ >= row_count_) return {};
-  const size_t index = static_cast<size_t>(current_) * columns_.size() + static_cast<size_t>(column);
-  return index < values_.size() ? values_[index] : std::span<const uint8_t>();
+  const auto row = static_cast<size_t>(current_);
+  if (row >= row_sizes_.size() || static_cast<uint32_t>(column) >= row_sizes_[row]) return {};
+  return values_[row_starts_[row] + static_cast<size_t>(column)];
 }
 
 std::u16string ResultSet::Text(int column) const {

@@ -72,8 +72,12 @@ class ResultSet {
 
   std::vector<Column> columns_;
   int row_count_ = 0;
-  // Row r's values are values_[r * C .. r * C + C - 1]; empty when the rows were not readable.
+  // The values present, row after row: row r has row_sizes_[r] of them from values_[row_starts_[r]]
+  // (a row may hold fewer values than columns). Bounded by the bytes, not by C x R. Empty when
+  // the rows were not readable.
   std::vector<std::span<const uint8_t>> values_;
+  std::vector<uint32_t> row_starts_;
+  std::vector<uint32_t> row_sizes_;
   std::span<const uint8_t> trailing_;
   int current_ = 0;
 };
