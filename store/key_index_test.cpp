@@ -43,6 +43,19 @@ TEST(KeyIndexTest, ARemainderShorterThanARecordIsIgnored) {
   EXPECT_EQ(index->count(), 2u);
 }
 
+TEST(KeyIndexTest, TheStatedSizeBoundsTheBodyFromAboveOnly) {
+  const std::vector<uint8_t> body(71 * 3000, 'x');  // compresses far below the size
+  std::vector<uint8_t> file = KeyIndexOfBody(body);
+  const std::optional<CKeyIndex> exact = CKeyIndex::Decode(file);
+  ASSERT_TRUE(exact);
+  EXPECT_EQ(exact->count(), 3000u);
+  StoreLittleEndian<int32_t>(file.data() + 96, 71 * 3000 - 1);  // more bytes than stated
+  EXPECT_FALSE(CKeyIndex::Decode(file));
+  StoreLittleEndian<int32_t>(file.data() + 96, 71 * 3100);  // fewer: what is there counts
+  ASSERT_TRUE(CKeyIndex::Decode(file));
+  EXPECT_EQ(CKeyIndex::Decode(file)->count(), 3000u);
+}
+
 TEST(KeyIndexTest, FieldsWithoutTerminatorStayInsideTheirWidths) {
   std::vector<uint8_t> body(71, 'c');
   const std::optional<CKeyIndex> index = CKeyIndex::Decode(KeyIndexOfBody(body));
