@@ -1,10 +1,11 @@
 # make test           install what is missing, build native and windows, run both test suites
 # make test-sanitize  the native tests under address/undefined and thread sanitizers
+# make demo           the add-in against the stand-in terminal and server, without Excel
 # make bench          build and run the benchmarks
 # make fuzz           every fuzz target for FUZZ_SECONDS (default 300) each
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps native windows fuzz-build test test-native test-wine test-fuzz test-sanitize bench fuzz clean
+.PHONY: demo all deps native windows fuzz-build test test-native test-wine test-fuzz test-sanitize bench fuzz clean
 FUZZ_SECONDS ?= 300
 
 all: native windows
@@ -50,6 +51,9 @@ test-sanitize: deps
 	cmake --preset native-tsan >/dev/null
 	cmake --build --preset native-tsan -j $(JOBS)
 	TSAN_OPTIONS=halt_on_error=1 ctest --preset native-tsan -j $(JOBS)
+
+demo: native
+	scripts/demo build/native
 
 bench: native
 	@for b in build/native/bench/bench_*; do echo "== $$b"; $$b --benchmark_counters_tabular=true || exit 1; done

@@ -53,9 +53,8 @@ struct Environment {
     server.Start(options, &error);
     block_name = "OrraBench" + std::to_string(std::random_device{}());
     block = PublishLoginBlock(block_name, EncodeLoginBlock({"bench", ToNarrowString(directory), 1}), error);
-    for (const Json& s : terminal["securities"]) {
-      codes.push_back(FromUtf8(s[0].get<std::string>().substr(0, 6)));
-      if (codes.size() == 50) break;
+    for (const auto& [code, name] : server::AnsweredSecurities(terminal, {50})) {
+      codes.push_back(FromUtf8(code.substr(0, 6)));
     }
     indicator = FromUtf8(terminal["indicators"]["tree"][0]["children"][0]["children"][0]["name"].get<std::string>());
   }

@@ -188,9 +188,10 @@ TEST_F(PipelineEndToEnd, ThousandsOfTopicsAreReportedOnceAndRenderTheServersData
   };
   std::vector<Expected> expected;
   std::vector<int32_t> topics;
-  const Json& securities = terminal_["securities"];
+  const auto securities = server::AnsweredSecurities(terminal_, {kSecurities});
+  ASSERT_EQ(securities.size(), kSecurities);
   for (size_t s = 0; s < kSecurities; ++s) {
-    const std::string code = securities[s][0];
+    const std::string code = securities[s].first;
     for (size_t i = 0; i < 60 && i < indicators_.size(); ++i) {
       const IndicatorInfo& ind = indicators_[i * indicators_.size() / 60];
       const int adjustment = (ind.adjusted && (s + i) % 3 == 1) ? 2 : 0;

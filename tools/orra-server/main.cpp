@@ -6,10 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "tools/orra-server/stand_in_server.h"
+#include "tools/orra-server/terminal_answers.h"
 
 namespace {
 
@@ -20,8 +22,9 @@ std::atomic<bool> g_interrupted{false};
 extern "C" void OnSignal(int) { g_interrupted = true; }
 
 constexpr const char* kUsage =
-    "usage: orra-server [--port 9911] [--bind 127.0.0.1] --data FILE.json [--uquery-port N] [--fault MODE] "
-    "[--log FILE]\n"
+    "usage: orra-server [--port 9911] [--bind 127.0.0.1] (--data FILE.json | --answer-terminal TERMINAL.json) "
+    "[--uquery-port N] [--fault MODE] [--log FILE]\n"
+    "  --answer-terminal answers every indicator of a stand-in terminal description (orra-terminal's JSON)\n"
     "  MODE: drop-mid-header, drop-mid-body, corrupt-zlib, wrong-length, huge-length, slow, close-after=N\n"
     "  --port 0 and --uquery-port 0 pick free ports; the ports in use are printed on standard output.\n";
 
@@ -38,9 +41,26 @@ bool ParsePort(const std::string& text, uint16_t* port) {
   return true;
 }
 
+// Answers for every indicator of a terminal description, for the securities it lists first.
+bool LoadTerminalAnswers(const std::string& path, orra::server::ServerData& data, std::string* error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    *error = "cannot read the file";
+    return false;
+  }
+  try {
+    const nlohmann::json terminal = nlohmann::json::parse(in);
+    return data.Load(orra::server::AnswersForTerminal(terminal, {}), error);
+  } catch (const nlohmann::json::exception& e) {
+    *error = std::string("not a terminal description: ") + e.what();
+    return false;
+  }
+}
+
 int Run(const std::vector<std::string>& args) {
   ServerOptions options;
   std::string data_path;
+  std::string terminal_path;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
@@ -60,6 +80,8 @@ int Run(const std::vector<std::string>& args) {
       options.bind = *address;
     } else if (arg == "--data") {
       data_path = value;
+    } else if (arg == "--answer-terminal") {
+      terminal_path = value;
     } else if (arg == "--fault") {
       const auto fault = orra::server::ParseFault(value);
       if (!fault) return Fail("unknown fault mode '" + value + "'");
@@ -70,11 +92,19 @@ int Run(const std::vector<std::string>& args) {
       return Fail("unknown option " + arg);
     }
   }
-  if (data_path.empty()) return Fail("--data FILE.json is required (see tools/orra-server/README.md)");
+  if (data_path.empty() == terminal_path.empty()) {
+    return Fail("give either --data FILE.json or --answer-terminal TERMINAL.json (see tools/orra-server/README.md)");
+  }
 
   orra::server::ServerData data;
   std::string error;
-  if (!data.LoadFile(data_path, &error)) {
+  if (!terminal_path.empty()) {
+    if (!LoadTerminalAnswers(terminal_path, data, &error)) {
+      std::fprintf(stderr, "orra-server: %s: %s\n", terminal_path.c_str(), error.c_str());
+      return 1;
+    }
+    data_path = terminal_path;
+  } else if (!data.LoadFile(data_path, &error)) {
     std::fprintf(stderr, "orra-server: %s\n", error.c_str());
     return 1;
   }

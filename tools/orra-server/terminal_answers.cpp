@@ -59,7 +59,9 @@ const char* ValueType(const Json& indicator) {
   }
 }
 
-Json ServiceFor(const Json& indicator, const Json& securities, size_t count) {
+using Securities = std::vector<std::pair<std::string, std::string>>;
+
+Json ServiceFor(const Json& indicator, const Securities& securities) {
   const bool adjusted = TakesPriceAdjustment(indicator);
   // The cell shows column 0, so the value comes first and the columns rows are picked by after.
   Json columns = Json::array({{{"name", "value"}, {"type", ValueType(indicator)}}, {{"name", "code"}, {"type", "gbk"}}});
@@ -69,9 +71,7 @@ Json ServiceFor(const Json& indicator, const Json& securities, size_t count) {
     match["priceadj"] = "priceadj";
   }
   Json rows = Json::array();
-  for (size_t i = 0; i < count && i < securities.size(); ++i) {
-    const std::string code = securities[i].at(0).get<std::string>();
-    const std::string name = securities[i].at(1).get<std::string>();
+  for (const auto& [code, name] : securities) {
     for (int adjustment = 0; adjustment < (adjusted ? kPriceAdjustments : 1); ++adjustment) {
       Json row = Json::array({ValueFor(indicator, code, name, adjustment), code});
       if (adjusted) row.push_back(std::to_string(adjustment));
@@ -98,13 +98,30 @@ std::string AnswerDate(const std::string& code, const std::string& service) {
   return text;
 }
 
+Securities AnsweredSecurities(const Json& terminal, const TerminalAnswerOptions& options) {
+  Securities shanghai, others;
+  const size_t half = (options.securities + 1) / 2;
+  for (const Json& s : terminal.at("securities")) {
+    const std::string code = s.at(0).get<std::string>();
+    const bool sh = code.size() > 3 && code.compare(code.size() - 3, 3, ".sh") == 0;
+    Securities& list = sh ? shanghai : others;
+    if (list.size() < half) list.emplace_back(code, s.at(1).get<std::string>());
+  }
+  // Fill from the other market when one has too few.
+  Securities all = shanghai;
+  for (const auto& s : others) {
+    if (all.size() < options.securities) all.push_back(s);
+  }
+  return all;
+}
+
 Json AnswersForTerminal(const Json& terminal, const TerminalAnswerOptions& options) {
   std::vector<const Json*> indicators;
   CollectIndicators(terminal.at("indicators").at("tree"), indicators);
-  const Json& securities = terminal.at("securities");
+  const Securities securities = AnsweredSecurities(terminal, options);
   Json services = Json::object();
   for (const Json* indicator : indicators) {
-    services[indicator->at("service").get<std::string>()] = ServiceFor(*indicator, securities, options.securities);
+    services[indicator->at("service").get<std::string>()] = ServiceFor(*indicator, securities);
   }
   return {{"unknown_service_error", "\xE6\x97\xA0\xE6\xAD\xA4\xE6\x9C\x8D\xE5\x8A\xA1"},  // 无此服务
           {"no_row_error", "\xE6\x97\xA0\xE6\x95\xB0\xE6\x8D\xAE"},                     // 无数据
