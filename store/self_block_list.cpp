@@ -72,14 +72,17 @@ std::optional<CSelfBlockList> CSelfBlockList::ReadGroups(CIniText& text, bool cr
   if (!text.HasSection(kSystemSection)) return std::nullopt;
   const int32_t count = std::min(text.GetCount(kSystemSection), kMaxGroups);
   CSelfBlockList list;
+  int32_t blocks_left = kMaxBlocksInAll;
+  int32_t stocks_left = kMaxStocksInAll;
   for (int32_t n = 1; n <= count; ++n) {
     std::string name = text.GetString(kSystemSection, Numbered("name", n), SelfBlock::kMaxNameBytes);
-    list.groups_.push_back(ReadGroup(text, std::move(name), create_allowed && n == 1));
+    list.groups_.push_back(ReadGroup(text, std::move(name), create_allowed && n == 1, blocks_left, stocks_left));
   }
   return list;
 }
 
-SelfBlockGroup CSelfBlockList::ReadGroup(CIniText& text, std::string name, bool first_group) {
+SelfBlockGroup CSelfBlockList::ReadGroup(CIniText& text, std::string name, bool first_group, int32_t& blocks_left,
+                                         int32_t& stocks_left) {
   SelfBlockGroup group;
   group.name = std::move(name);
   int32_t count = std::min<int32_t>(text.GetCount(group.name), static_cast<int32_t>(SelfBlockGroup::kMaxBlocks));
@@ -87,10 +90,12 @@ SelfBlockGroup CSelfBlockList::ReadGroup(CIniText& text, std::string name, bool 
     text.AddDefaultBlock(group.name);
     count = 1;
   }
+  count = std::min(count, std::max(blocks_left, 0));
+  blocks_left -= count;
   for (int32_t n = 1; n <= count; ++n) {
     SelfBlock block;
     block.name = text.GetString(group.name, Numbered("name", n), SelfBlock::kMaxNameBytes);
-    block.stocks = ReadStocks(text, group.name + "@" + block.name);
+    block.stocks = ReadStocks(text, group.name + "@" + block.name, stocks_left);
     block.wide_name = WideOfGbk(block.name, SelfBlock::kMaxNameBytes);
     // The first group's first block is the user's default list whatever the file calls it.
     if (first_group && n == 1 && !EqualsFoldingAsciiCase(block.name, kDefaultBlockName)) {
@@ -102,8 +107,9 @@ SelfBlockGroup CSelfBlockList::ReadGroup(CIniText& text, std::string name, bool 
   return group;
 }
 
-std::vector<SelfStock> CSelfBlockList::ReadStocks(CIniText& text, const std::string& section) {
-  const int32_t count = std::min(text.GetCount(section), kMaxStocksPerBlock);
+std::vector<SelfStock> CSelfBlockList::ReadStocks(CIniText& text, const std::string& section, int32_t& stocks_left) {
+  const int32_t count = std::min({text.GetCount(section), kMaxStocksPerBlock, stocks_left});
+  if (count > 0) stocks_left -= count;
   std::vector<SelfStock> stocks;
   for (int32_t n = 1; n <= count; ++n) {
     std::string line = text.GetString(section, Numbered("stock", n), kMaxStockLineBytes);

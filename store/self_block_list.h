@@ -62,10 +62,13 @@ struct SelfBlockGroup {
 
 class CSelfBlockList {
  public:
-  // At most this many groups are read, and this many stocks of a block: a count in the file
-  // beyond them is a lie that would only produce empty entries.
+  // At most this many groups are read, this many stocks of a block and this many in all: a
+  // count in the file beyond them is a lie that would only produce empty entries (and blocks of
+  // many groups naming one section would multiply them).
   static constexpr int32_t kMaxGroups = 256;
   static constexpr int32_t kMaxStocksPerBlock = 10000;
+  static constexpr int32_t kMaxStocksInAll = 100000;
+  static constexpr int32_t kMaxBlocksInAll = 4096;
 
   // The text written when the file is missing or announces no group: one group 市场导航 with
   // one empty block 自选股一 (GBK, CR LF lines).
@@ -88,8 +91,9 @@ class CSelfBlockList {
   const SelfBlock* FindBlockOfFirstGroup(std::u16string_view name) const;
 
  private:
-  static SelfBlockGroup ReadGroup(CIniText& text, std::string name, bool first_group);
-  static std::vector<SelfStock> ReadStocks(CIniText& text, const std::string& section);
+  static SelfBlockGroup ReadGroup(CIniText& text, std::string name, bool first_group, int32_t& blocks_left,
+                                  int32_t& stocks_left);
+  static std::vector<SelfStock> ReadStocks(CIniText& text, const std::string& section, int32_t& stocks_left);
 
   std::vector<SelfBlockGroup> groups_;
 };
