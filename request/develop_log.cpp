@@ -3,12 +3,16 @@
 #include <cstdio>
 
 #include "common/clock.h"
+#include "common/diagnostic_log.h"
 #include "common/debug_output.h"
 #include "common/text_conversion.h"
 #include "request/cell_messages.h"
 #include "request/log_file.h"
 
 namespace orra {
+namespace {
+void WriteDiagnosticLine(std::u16string_view line) { CLogThread::Instance().Write(std::u16string(line)); }
+}  // namespace
 
 CLogThread& CLogThread::Instance() {
   static CLogThread instance;
@@ -22,6 +26,7 @@ bool CLogThread::Start(const std::u16string& directory) {
   if (!started_.compare_exchange_strong(expected, true)) return false;
   CellMessageTable::UseDeveloperTexts();
   running_.store(true, std::memory_order_release);
+  SetDiagnosticLogSink(&WriteDiagnosticLine);
   thread_ = std::thread(&CLogThread::Run, this, directory + kFileName);
   return true;
 }
@@ -31,6 +36,7 @@ bool CLogThread::WasStarted() const { return started_.load(std::memory_order_acq
 bool CLogThread::Running() const { return running_.load(std::memory_order_acquire); }
 
 void CLogThread::Stop() {
+  SetDiagnosticLogSink(nullptr);
   stop_.Set();
   if (thread_.joinable()) thread_.join();
 }

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/diagnostic_log.h"
 #include "request/cell_messages.h"
 #include "request/refresh_commands.h"
 #include "request/request_test_doubles.h"
@@ -46,6 +47,7 @@ TEST(DeveloperMode, AsksOnceStartsTheLogAppendsLinesAndNeverTruncates) {
   EXPECT_EQ(CellMessageTable::Text(CellMessage::kTimeout), u"Timeout");
   CLogThread::Instance().Write(u"connect 127.0.0.1:9911 ok");
   CLogThread::Instance().Write(u"市场导航");
+  DiagnosticLog(u"connect 127.0.0.1:9911 from below");
 
   SwitchOnDeveloperMode(boxes, directory);
   ASSERT_EQ(boxes.shown.size(), 3u);
@@ -55,12 +57,14 @@ TEST(DeveloperMode, AsksOnceStartsTheLogAppendsLinesAndNeverTruncates) {
   CLogThread::Instance().Stop();
   EXPECT_FALSE(CLogThread::Instance().Running());
   CLogThread::Instance().Write(u"after stop: not queued");
+  DiagnosticLog(u"after stop: no sink");
   const std::string log = ReadFile(dir / "develop.log");
   EXPECT_EQ(log.rfind("earlier line", 0), 0u) << "appended, not truncated";
   EXPECT_NE(log.find(" connect 127.0.0.1:9911 ok"), std::string::npos);
   EXPECT_NE(log.find("\xCA\xD0\xB3\xA1\xB5\xBC\xBA\xBD"), std::string::npos) << "lines are GBK";
   EXPECT_EQ(log.find("dropped"), std::string::npos);
   EXPECT_EQ(log.find("after stop"), std::string::npos);
+  EXPECT_NE(log.find(" connect 127.0.0.1:9911 from below"), std::string::npos) << "the transport's lines arrive";
   CellMessageTable::UseStandardTextsForTesting();
   fs::remove_all(dir);
 }

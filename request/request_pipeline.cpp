@@ -12,10 +12,11 @@ RequestPipeline::RequestPipeline(COrraData& store, RequestsDictionary& requests,
       queue_(queue),
       block_reader_(MakeLoginBlockReader(options.login_block_name)),
       store_login_(store),
+      variables_(store),
       login_(*block_reader_, store_login_),
       preparer_(store, queue),
       timer_window_(timer),
-      rtd_(requests, login_, timer_window_, options.variables),
+      rtd_(requests, login_, timer_window_, &variables_),
       connection_(options.profile),
       connection_thread_(queue) {}
 

@@ -14,6 +14,7 @@
 #include "request/requests_dictionary.h"
 #include "request/rtd_server.h"
 #include "request/server_query_preparer.h"
+#include "request/store_indicator_variables.h"
 #include "request/store_login.h"
 #include "store/orra_data.h"
 #include "transport/connection_profile.h"
@@ -26,10 +27,8 @@ namespace orra {
 class RequestPipeline {
  public:
   struct Options {
-    ConnectionProfile profile = ConnectionProfile::AddinDefault("");
+    ConnectionProfile profile = ConnectionProfile::AddinFromEnvironment();
     std::string login_block_name = kLoginBlockName;
-    // Where the topic parser finds indicator-name variables; null for none.
-    IndicatorVariableSource* variables = nullptr;
   };
 
   RequestPipeline(COrraData& store, RequestsDictionary& requests, JobQueue& queue, MainThreadTimer& timer,
@@ -56,6 +55,7 @@ class RequestPipeline {
   JobQueue& queue_;
   std::unique_ptr<LoginBlockReader> block_reader_;
   StoreLogin store_login_;
+  StoreIndicatorVariables variables_;
   LoginCheck login_;
   ServerQueryPreparer preparer_;
   TimerWindow timer_window_;

@@ -1,17 +1,44 @@
 #include "transport/server_connection.h"
 
+#include <cstring>
+
+#include "common/diagnostic_log.h"
+#include "common/text_conversion.h"
 #include "transport/traffic_counters.h"
 
 namespace orra {
 
+namespace {
+
+std::u16string ServerText(const ConnectionProfile& profile) {
+  const std::string text = std::string(profile.server_host, strnlen(profile.server_host, sizeof profile.server_host)) + ":" + std::to_string(profile.server_port);
+  return std::u16string(text.begin(), text.end());
+}
+
+void LogConnect(const ConnectionProfile& profile, bool ok, const std::string& why) {
+  if (!DiagnosticLogEnabled()) return;
+  DiagnosticLog(u"connect " + ServerText(profile) + (profile.uquery_mode() ? u" uquery" : u"") +
+                (ok ? std::u16string(u" ok") : u" failed: " + ToWideString(why)));
+}
+
+}  // namespace
+
 bool ServerConnection::Connect(std::string* error) {
-  if (profile_.uquery_mode()) return uquery_.Login(error);
-  codec_.ReleaseBuffers();
-  return socket_.Connect(profile_, error);
+  std::string why;
+  bool ok;
+  if (profile_.uquery_mode()) {
+    ok = uquery_.Login(&why);
+  } else {
+    codec_.ReleaseBuffers();
+    ok = socket_.Connect(profile_, &why);
+  }
+  LogConnect(profile_, ok, why);
+  if (error != nullptr) *error = why;
+  return ok;
 }
 
 bool ServerConnection::CheckConnection() {
-  if (profile_.uquery_mode()) return uquery_.HasSession() || uquery_.Login();
+  if (profile_.uquery_mode()) return uquery_.HasSession() || Connect();
   return !socket_.IsBroken() || Connect();
 }
 
@@ -38,6 +65,7 @@ bool ServerConnection::SendFrame(uint32_t code, std::span<const uint8_t> body, u
 }
 
 void ServerConnection::Close() {
+  if (socket_.IsOpen() && DiagnosticLogEnabled()) DiagnosticLog(u"disconnect " + ServerText(profile_));
   socket_.Close();
   uquery_.Reset();
   codec_.ReleaseBuffers();

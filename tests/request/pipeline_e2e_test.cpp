@@ -22,7 +22,6 @@
 #include "request/refresh_commands.h"
 #include "request/request_pipeline.h"
 #include "request/request_test_doubles.h"
-#include "request/store_indicator_variables.h"
 #include "tools/orra-server/stand_in_server.h"
 #include "tools/orra-server/terminal_answers.h"
 #include "tools/orra-terminal/terminal_description.h"
@@ -107,7 +106,6 @@ class PipelineEndToEnd : public ::testing::Test {
     RequestPipeline::Options pipeline_options;
     pipeline_options.profile.SetServer("127.0.0.1", server_.port());
     pipeline_options.login_block_name = block_name_;
-    pipeline_options.variables = &variables_;
     pipeline_ = std::make_unique<RequestPipeline>(store_, requests_, queue_, timer_, pipeline_options);
     ASSERT_TRUE(pipeline_->Start(&error)) << error;
   }
@@ -169,7 +167,6 @@ class PipelineEndToEnd : public ::testing::Test {
   std::string block_name_;
   std::unique_ptr<LoginBlockPublisher> login_block_;
   COrraData store_;
-  StoreIndicatorVariables variables_{store_};
   RequestsDictionary requests_;
   JobQueue queue_;
   NoTimer timer_;
