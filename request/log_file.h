@@ -2,6 +2,7 @@
 // Port: develop.log opened to append as text, created when missing, never truncated, other
 // writers denied where the platform can.
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,5 +18,8 @@ class LogFile {
   virtual bool AppendLine(std::string_view gbk_text) = 0;
   virtual void Flush() = 0;
 };
+
+// Port: the C stream for appending, or null.
+FILE* OpenAppendStream(const std::u16string& path);
 
 }  // namespace orra
