@@ -32,18 +32,18 @@ MarketSpec ThreeSecurities() {
   return m;
 }
 
-CBlockData Decode(const MarketSpec& spec, const CKeyIndex* key_index = nullptr) {
-  std::optional<CBlockData> data = CBlockData::Decode(terminal::EncodeMarketData(spec), key_index);
+CBlockData Decode(const MarketSpec& layout, const CKeyIndex* key_index = nullptr) {
+  std::optional<CBlockData> data = CBlockData::Decode(terminal::EncodeMarketData(layout), key_index);
   EXPECT_TRUE(data);
   return data ? std::move(*data) : CBlockData();
 }
 
 TEST(BlockDataTest, SchemeIdsOfZeroCarryTheLastNonZeroOneIntoTheMembers) {
-  MarketSpec spec = ThreeSecurities();
-  spec.categories = {Category(5, "", "a"), Category(0, "", "b", true), Category(0, "", "c", true),
+  MarketSpec layout = ThreeSecurities();
+  layout.categories = {Category(5, "", "a"), Category(0, "", "b", true), Category(0, "", "c", true),
                      Category(7, "", "d", true), Category(0, "", "e", true)};
-  spec.members = {{"a", 0, 0}, {"b", 9, 1}, {"", 0, 2}};
-  const CBlockData data = Decode(spec);
+  layout.members = {{"a", 0, 0}, {"b", 9, 1}, {"", 0, 2}};
+  const CBlockData data = Decode(layout);
   std::vector<int32_t> schemes;
   for (const CategoryEntry& c : data.categories()) schemes.push_back(c.scheme_id);
   EXPECT_EQ(schemes, (std::vector<int32_t>{5, 5, 5, 7, 7}));
@@ -61,24 +61,24 @@ TEST(BlockDataTest, SecuritiesTakeMissingNamesFromTheKeyIndex) {
   const std::optional<CKeyIndex> key_index =
       CKeyIndex::Decode(terminal::EncodeKeyIndex({{"000002.sz", testing::Gbk("万科A"), ""}}));
   ASSERT_TRUE(key_index);
-  MarketSpec spec = ThreeSecurities();
-  spec.securities.push_back({"600036.sh", "", ""});
-  const CBlockData data = Decode(spec, &*key_index);
+  MarketSpec layout = ThreeSecurities();
+  layout.securities.push_back({"600036.sh", "", ""});
+  const CBlockData data = Decode(layout, &*key_index);
   ASSERT_EQ(data.securities().size(), 4u);
   EXPECT_EQ(data.securities()[0].name, u"平安银行");
   EXPECT_EQ(data.securities()[1].name, u"万科A");
   EXPECT_EQ(data.securities()[3].name, u"");
-  EXPECT_EQ(Decode(spec).securities()[1].name, u"");
+  EXPECT_EQ(Decode(layout).securities()[1].name, u"");
   ASSERT_NE(data.FindSecurity("600000.sh"), nullptr);
   EXPECT_EQ(data.FindSecurity("600000.sh")->name, u"PF");
 }
 
 TEST(BlockDataTest, CategoryGroupIsTheSameWhereverTheSearchLands) {
-  MarketSpec spec = ThreeSecurities();
-  spec.categories = {Category(1, "", "r1", false, true), Category(0, "", "r2", true),
+  MarketSpec layout = ThreeSecurities();
+  layout.categories = {Category(1, "", "r1", false, true), Category(0, "", "r2", true),
                      Category(0, "r1", "k1", false), Category(0, "", "k2", true), Category(0, "", "k3", true),
                      Category(0, "r2", "m1", false)};
-  const CBlockData data = Decode(spec);
+  const CBlockData data = Decode(layout);
   ASSERT_EQ(data.categories()[4].parent_key, "r1");  // carried parent keys
   EXPECT_EQ(data.CategoryGroup(""), (IndexRange{0, 1}));
   EXPECT_EQ(data.CategoryGroup("r1"), (IndexRange{2, 4}));
@@ -90,10 +90,10 @@ TEST(BlockDataTest, CategoryGroupIsTheSameWhereverTheSearchLands) {
 }
 
 TEST(BlockDataTest, MembersOfACategoryAndMembersOutsideTheSecuritiesAreSkipped) {
-  MarketSpec spec = ThreeSecurities();
-  spec.categories = {Category(1, "", "a")};
-  spec.members = {{"a", 0, 0}, {"", 0, 2}, {"b", 0, 3}, {"", 0, 1}, {"c", 0, 1000000}, {"d", 0, 1}};
-  const CBlockData data = Decode(spec);
+  MarketSpec layout = ThreeSecurities();
+  layout.categories = {Category(1, "", "a")};
+  layout.members = {{"a", 0, 0}, {"", 0, 2}, {"b", 0, 3}, {"", 0, 1}, {"c", 0, 1000000}, {"d", 0, 1}};
+  const CBlockData data = Decode(layout);
   ASSERT_EQ(data.members().size(), 4u);
   EXPECT_EQ(data.MembersOf("a"), (IndexRange{0, 1}));
   EXPECT_EQ(data.MembersOf("b"), (IndexRange{2, 2}));
@@ -102,14 +102,14 @@ TEST(BlockDataTest, MembersOfACategoryAndMembersOutsideTheSecuritiesAreSkipped) 
 }
 
 TEST(BlockDataTest, ExtraTextsOfKindSevenAndOfSecuritiesAreSkipped) {
-  MarketSpec spec = ThreeSecurities();
-  spec.kind = 7;
-  spec.security_extra = true;
-  for (auto& s : spec.securities) s.extra = "extra";
-  spec.categories = {Category(1, "", "a"), Category(0, "", "b", true)};
-  spec.categories[0].extra = "xx";
-  spec.members = {{"a", 0, 2}};
-  const CBlockData data = Decode(spec);
+  MarketSpec layout = ThreeSecurities();
+  layout.kind = 7;
+  layout.security_extra = true;
+  for (auto& s : layout.securities) s.extra = "extra";
+  layout.categories = {Category(1, "", "a"), Category(0, "", "b", true)};
+  layout.categories[0].extra = "xx";
+  layout.members = {{"a", 0, 2}};
+  const CBlockData data = Decode(layout);
   EXPECT_EQ(data.kind(), 7);
   ASSERT_EQ(data.securities().size(), 3u);
   ASSERT_EQ(data.categories().size(), 2u);
@@ -119,8 +119,8 @@ TEST(BlockDataTest, ExtraTextsOfKindSevenAndOfSecuritiesAreSkipped) {
 }
 
 TEST(BlockDataTest, ShortFilesAreIgnoredAndBrokenBodiesGiveNoEntries) {
-  MarketSpec spec = ThreeSecurities();
-  std::vector<uint8_t> file = terminal::EncodeMarketData(spec);
+  MarketSpec layout = ThreeSecurities();
+  std::vector<uint8_t> file = terminal::EncodeMarketData(layout);
   file.resize(std::max<size_t>(file.size(), 200));
   EXPECT_FALSE(CBlockData::Decode({file.data(), 189}, nullptr));
   std::vector<uint8_t> broken = file;
@@ -131,11 +131,11 @@ TEST(BlockDataTest, ShortFilesAreIgnoredAndBrokenBodiesGiveNoEntries) {
 }
 
 TEST(BlockDataTest, CountsBeyondTheBodyAndTextsBeyondTheirFieldsAreBounded) {
-  MarketSpec spec = ThreeSecurities();
-  spec.securities[2].code = std::string(40, '9');
-  spec.categories = {Category(1, "", std::string(20, 'k'))};
-  spec.categories[0].name = std::string(60, 'n');
-  std::vector<uint8_t> file = terminal::EncodeMarketData(spec);
+  MarketSpec layout = ThreeSecurities();
+  layout.securities[2].code = std::string(40, '9');
+  layout.categories = {Category(1, "", std::string(20, 'k'))};
+  layout.categories[0].name = std::string(60, 'n');
+  std::vector<uint8_t> file = terminal::EncodeMarketData(layout);
   StoreLittleEndian<int32_t>(file.data() + 128, 5);  // two more securities than there are
   const std::optional<CBlockData> data = CBlockData::Decode(file, nullptr);
   ASSERT_TRUE(data);
@@ -143,7 +143,7 @@ TEST(BlockDataTest, CountsBeyondTheBodyAndTextsBeyondTheirFieldsAreBounded) {
   EXPECT_LE(data->securities().size(), 5u);
   EXPECT_EQ(data->securities()[2].code.size(), 15u);
 
-  const CBlockData cut = Decode(spec);
+  const CBlockData cut = Decode(layout);
   EXPECT_EQ(cut.categories()[0].code.size(), 15u);
   EXPECT_EQ(cut.categories()[0].name.size(), 31u);
   StoreLittleEndian<int32_t>(file.data() + 128, 0x7FFFFFFF);

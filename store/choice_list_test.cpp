@@ -38,12 +38,12 @@ TEST(ChoiceListTest, SubfieldsAreCutTo63Characters) {
 }
 
 TEST(ChoiceListTest, AnEmptyFieldOneTakesTheListFromFieldFivesLengthAfterFieldZero) {
-  terminal::RecordSpec spec;
-  spec.id = 1;
-  spec.name = "p";
-  spec.payload = terminal::ParameterPayload(0, "", "");
-  spec.fields = {"zz", "", "", "", "", "a#1|b#2|"};
-  const std::vector<uint8_t> file = terminal::EncodeRecordFile(204, 1, {spec});
+  terminal::RecordSpec layout;
+  layout.id = 1;
+  layout.name = "p";
+  layout.payload = terminal::ParameterPayload(0, "", "");
+  layout.fields = {"zz", "", "", "", "", "a#1|b#2|"};
+  const std::vector<uint8_t> file = terminal::EncodeRecordFile(204, 1, {layout});
   CRecordFile records(u"", 204);
   records.Decode(file);
   ASSERT_EQ(records.count(), 1u);

@@ -18,9 +18,9 @@ RecordSpec Node(bool folder, int64_t id, int64_t parent, const std::string& name
   return r;
 }
 
-std::shared_ptr<const CRecordFile> File(const std::vector<RecordSpec>& specs) {
+std::shared_ptr<const CRecordFile> File(const std::vector<RecordSpec>& layouts) {
   auto file = std::make_shared<CRecordFile>(u"", 38);
-  file->Decode(terminal::EncodeRecordFile(38, 1, specs));
+  file->Decode(terminal::EncodeRecordFile(38, 1, layouts));
   return file;
 }
 

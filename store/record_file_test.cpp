@@ -74,9 +74,9 @@ TEST(RecordFileTest, TruncationAtAnyLengthKeepsTheWholeRecordsBeforeIt) {
 }
 
 TEST(RecordFileTest, WalkStopsAtIdZeroAndAtLyingOrNegativeLengths) {
-  std::vector<RecordSpec> specs = ThreeRecords();
-  specs[1].id = 0;
-  EXPECT_EQ(Decoded(EncodeRecordFile(38, 1, specs), 38).count(), 1u);
+  std::vector<RecordSpec> layouts = ThreeRecords();
+  layouts[1].id = 0;
+  EXPECT_EQ(Decoded(EncodeRecordFile(38, 1, layouts), 38).count(), 1u);
 
   std::vector<uint8_t> file = EncodeRecordFile(38, 1, ThreeRecords());
   const size_t second_lengths = 64 + (277 + 38 + 1) + 213;  // the first record has no fields
@@ -100,8 +100,8 @@ TEST(RecordFileTest, FilesWithoutAUsableHeaderAreEmptyAndNeverWrittenBack) {
 TEST(RecordFileTest, AnotherPayloadSizeIsConvertedRecordByRecordAndWrittenBackInTheStoresLayout) {
   std::vector<uint8_t> wide_payload(200);
   for (size_t i = 0; i < wide_payload.size(); ++i) wide_payload[i] = static_cast<uint8_t>(i + 1);
-  std::vector<RecordSpec> specs = {Leaf(1, 0, "a", wide_payload, {"", "x#1##|", "", "", "", ""}), Leaf(2, 0, "b", wide_payload)};
-  const CRecordFile converted = Decoded(EncodeRecordFile(200, 9, specs), 204);
+  std::vector<RecordSpec> layouts = {Leaf(1, 0, "a", wide_payload, {"", "x#1##|", "", "", "", ""}), Leaf(2, 0, "b", wide_payload)};
+  const CRecordFile converted = Decoded(EncodeRecordFile(200, 9, layouts), 204);
   ASSERT_EQ(converted.count(), 2u);
   EXPECT_EQ(converted.payload_size(), 204);
   EXPECT_EQ(converted.file_payload_size(), 200);
@@ -115,9 +115,9 @@ TEST(RecordFileTest, AnotherPayloadSizeIsConvertedRecordByRecordAndWrittenBackIn
   EXPECT_EQ(converted.At(1).name, "b");
 
   // What is written back reads again in the store's layout, unchanged and not to be rewritten.
-  for (RecordSpec& s : specs) s.payload.resize(204, 0);
+  for (RecordSpec& s : layouts) s.payload.resize(204, 0);
   const std::vector<uint8_t> rewritten = converted.Encode();
-  EXPECT_EQ(rewritten, EncodeRecordFile(204, 9, specs));
+  EXPECT_EQ(rewritten, EncodeRecordFile(204, 9, layouts));
   EXPECT_FALSE(Decoded(rewritten, 204).NeedsRewrite());
 
   const CRecordFile narrowed = Decoded(EncodeRecordFile(210, 1, {Leaf(3, 0, "c", std::vector<uint8_t>(210, 0xAB))}), 204);

@@ -115,27 +115,27 @@ bool ServerData::Load(const json& document, std::string* error) {
   }
   unknown_service_gbk_ = Gbk(document.value("unknown_service_error", "无此服务"));
   no_row_gbk_ = Gbk(document.value("no_row_error", "无数据"));
-  for (const auto& [path, spec] : document["services"].items()) {
-    if (!LoadService(path, spec, error)) return false;
+  for (const auto& [path, layout] : document["services"].items()) {
+    if (!LoadService(path, layout, error)) return false;
   }
   return true;
 }
 
-bool ServerData::LoadService(const std::string& path, const json& spec, std::string* error) {
+bool ServerData::LoadService(const std::string& path, const json& layout, std::string* error) {
   const std::string where = "services[\"" + path + "\"]";
-  if (!spec.is_object()) {
+  if (!layout.is_object()) {
     *error = where + " must be an object";
     return false;
   }
   Service service;
-  if (spec.contains("error")) {
-    if (!spec["error"].is_string()) {
+  if (layout.contains("error")) {
+    if (!layout["error"].is_string()) {
       *error = where + ".error must be a text";
       return false;
     }
-    service.error_gbk = Gbk(spec["error"].get<std::string>());
+    service.error_gbk = Gbk(layout["error"].get<std::string>());
   }
-  const json columns = spec.value("columns", json::array());
+  const json columns = layout.value("columns", json::array());
   if (!columns.is_array() || (columns.empty() && !service.error_gbk)) {
     *error = where + ".columns must be a non-empty array of {\"name\", \"type\"}";
     return false;
@@ -149,7 +149,7 @@ bool ServerData::LoadService(const std::string& path, const json& spec, std::str
     }
     service.columns.push_back({Gbk(column["name"].get<std::string>()), *type});
   }
-  const json rows = spec.value("rows", json::array());
+  const json rows = layout.value("rows", json::array());
   for (size_t r = 0; r < rows.size(); ++r) {
     if (!rows[r].is_array() || rows[r].size() != service.columns.size()) {
       *error = where + ".rows[" + std::to_string(r) + "] must be an array of one value per column";
@@ -166,7 +166,7 @@ bool ServerData::LoadService(const std::string& path, const json& spec, std::str
     }
     service.rows.push_back(std::move(row));
   }
-  const json match = spec.value("match", json::object());
+  const json match = layout.value("match", json::object());
   if (!match.is_object()) {
     *error = where + ".match must be an object (column name -> parameter name)";
     return false;

@@ -50,7 +50,7 @@ class ServerData {
     std::vector<std::pair<size_t, std::string>> match;   // column index, parameter name (GBK)
     std::optional<std::string> error_gbk;                // answer every query with this error
   };
-  bool LoadService(const std::string& path, const nlohmann::json& spec, std::string* error);
+  bool LoadService(const std::string& path, const nlohmann::json& layout, std::string* error);
   bool RowMatches(const Service& service, const std::vector<std::vector<uint8_t>>& row,
                   const ParsedQuery& query) const;
 

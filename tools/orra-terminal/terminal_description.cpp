@@ -237,12 +237,12 @@ class MarketWriter {
 };
 
 DataFile MarketFile(const json& market, const std::vector<SecuritySpec>& securities, const std::string& where) {
-  MarketSpec spec;
-  spec.kind = static_cast<int32_t>(Number(market, "kind", where, 0));
-  spec.security_extra = market.value("security_extra", false);
-  spec.securities = securities;
+  MarketSpec layout;
+  layout.kind = static_cast<int32_t>(Number(market, "kind", where, 0));
+  layout.security_extra = market.value("security_extra", false);
+  layout.securities = securities;
   if (market.value("names_from_key_index", false)) {
-    for (SecuritySpec& s : spec.securities) s.name.clear();
+    for (SecuritySpec& s : layout.securities) s.name.clear();
   }
   MarketWriter writer(securities);
   const json& schemes = List(market, "schemes", where);
@@ -250,8 +250,8 @@ DataFile MarketFile(const json& market, const std::vector<SecuritySpec>& securit
     const std::string at = where + ".schemes[" + std::to_string(i) + "]";
     writer.AddCategories(List(schemes[i], "categories", at), "", Number(schemes[i], "scheme", at, 0), at + ".categories");
   }
-  writer.Finish(spec);
-  return {std::u16string(kMarketDataName), EncodeMarketData(spec)};
+  writer.Finish(layout);
+  return {std::u16string(kMarketDataName), EncodeMarketData(layout)};
 }
 
 // --- self blocks --------------------------------------------------------------------------
