@@ -9,7 +9,7 @@
 #include "common/diagnostic_log.h"
 #include "request/cell_messages.h"
 #include "request/refresh_commands.h"
-#include "request/request_test_doubles.h"
+#include "testing/request_doubles.h"
 
 namespace orra {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/clock.h"
-#include "request/request_test_doubles.h"
+#include "testing/request_doubles.h"
 
 namespace orra {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "request/request_test_doubles.h"
+#include "testing/request_doubles.h"
 
 namespace orra {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "request/topic_parser.h"
 #include "store/store_files.h"
-#include "store/test_support.h"
+#include "testing/scratch_folder.h"
 
 namespace orra {
 namespace {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "store/orra_data.h"
-#include "store/test_support.h"
-#include "tools/orra-terminal/terminal_files.h"
+#include "testing/scratch_folder.h"
+#include "testing/terminal_files.h"
 
 namespace orra {
 namespace {

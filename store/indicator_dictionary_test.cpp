@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tools/orra-terminal/terminal_files.h"
+#include "testing/terminal_files.h"
 
 namespace orra {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "common/compression.h"
 #include "store/byte_reader.h"
-#include "store/test_support.h"
-#include "tools/orra-terminal/terminal_files.h"
+#include "testing/scratch_folder.h"
+#include "testing/terminal_files.h"
 
 namespace orra {
 namespace {

@@ -8,7 +8,7 @@
 #include "common/clock.h"
 #include "common/text_conversion.h"
 #include "store/store_files.h"
-#include "store/test_support.h"
+#include "testing/scratch_folder.h"
 
 namespace orra {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "store/test_support.h"
+#include "testing/scratch_folder.h"
 
 namespace orra {
 namespace {

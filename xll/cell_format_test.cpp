@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "common/debug_output.h"
-#include "request/grid_object_model.h"
+#include "testing/grid_object_model.h"
 
 namespace orra {
 namespace {

@@ -9,7 +9,7 @@
 #include "common/debug_output.h"
 #include "common/text_conversion.h"
 #include "request/cell_messages.h"
-#include "request/grid_object_model.h"
+#include "testing/grid_object_model.h"
 #include "transport/query_reply.h"
 #include "transport/result_set_writer.h"
 #include "xll/date_text.h"

@@ -21,9 +21,9 @@
 #include "common/utf8.h"
 #include "request/request_pipeline.h"
 #include "request/topic_parser.h"
+#include "testing/terminal_description.h"
 #include "tools/orra-server/stand_in_server.h"
 #include "tools/orra-server/terminal_answers.h"
-#include "tools/orra-terminal/terminal_description.h"
 #include "transport/query_job.h"
 
 namespace orra {

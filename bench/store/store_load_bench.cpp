@@ -18,7 +18,7 @@
 #include "store/file_system.h"
 #include "store/orra_data.h"
 #include "store/store_files.h"
-#include "tools/orra-terminal/terminal_description.h"
+#include "testing/terminal_description.h"
 
 namespace {
 

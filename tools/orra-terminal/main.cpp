@@ -11,11 +11,11 @@
 
 #include "common/text_conversion.h"
 #include "common/utf8.h"
+#include "request/login_block.h"
 #include "store/file_system.h"
 #include "store/store_files.h"
-#include "request/login_block.h"
+#include "testing/terminal_description.h"
 #include "tools/orra-terminal/stop_request.h"
-#include "tools/orra-terminal/terminal_description.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 
 #include "common/utf8.h"
 #include "request/cell_messages.h"
-#include "request/grid_object_model.h"
 #include "request/request_pipeline.h"
+#include "testing/grid_object_model.h"
 #include "tools/orra/command.h"
 #include "tools/orra/sheet_formula.h"
 #include "xll/render_single_value.h"

@@ -1,4 +1,4 @@
-#include "tools/orra-terminal/terminal_description.h"
+#include "testing/terminal_description.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -10,7 +10,7 @@
 #include "store/file_system.h"
 #include "store/self_block_list.h"
 #include "store/store_files.h"
-#include "tools/orra-terminal/terminal_files.h"
+#include "testing/terminal_files.h"
 
 namespace orra::terminal {
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/orra-terminal/terminal_files.h"
+#include "testing/terminal_files.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "request/grid_object_model.h"
+#include "testing/grid_object_model.h"
 
 #include <gtest/gtest.h>
 

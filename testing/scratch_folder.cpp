@@ -1,4 +1,4 @@
-#include "store/test_support.h"
+#include "testing/scratch_folder.h"
 
 #include <atomic>
 #include <fstream>
@@ -7,7 +7,7 @@
 #include "common/clock.h"
 #include "common/text_conversion.h"
 #include "common/utf8.h"
-#include "tools/orra-terminal/terminal_description.h"
+#include "testing/terminal_description.h"
 
 namespace orra::testing {
 namespace {
