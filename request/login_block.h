@@ -46,19 +46,8 @@ class LoginBlockReader {
 };
 
 // The platform's named shared memory: a file mapping on Windows, POSIX shared memory
-// "/<name>" elsewhere. The add-in reads kLoginBlockName; tests use names of their own.
+// "/<name>" elsewhere. The add-in reads kLoginBlockName; tests use names of their own. The
+// terminal's side, which creates the block, is not the product's: the stand-in terminal has it.
 std::unique_ptr<LoginBlockReader> MakeLoginBlockReader(const std::string& name = kLoginBlockName);
-
-// Publishes a login block under a name for as long as the object lives, as the terminal does
-// (the stand-in terminal and tests).
-class LoginBlockPublisher {
- public:
-  virtual ~LoginBlockPublisher() = default;
-  // Replaces the block's bytes.
-  virtual void Update(const LoginBlockBytes& bytes) = 0;
-};
-// Null when the block cannot be created; `error` then says why.
-std::unique_ptr<LoginBlockPublisher> PublishLoginBlock(const std::string& name, const LoginBlockBytes& bytes,
-                                                       std::string& error);
 
 }  // namespace orra

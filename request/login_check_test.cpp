@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/text_conversion.h"
+#include "testing/login_block_publisher.h"
 #include "testing/request_doubles.h"
 
 namespace orra {

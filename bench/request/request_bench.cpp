@@ -21,6 +21,7 @@
 #include "common/utf8.h"
 #include "request/request_pipeline.h"
 #include "request/topic_parser.h"
+#include "testing/login_block_publisher.h"
 #include "testing/terminal_description.h"
 #include "tools/orra-server/stand_in_server.h"
 #include "tools/orra-server/terminal_answers.h"

@@ -21,6 +21,7 @@
 #include "request/refresh_commands.h"
 #include "request/request_pipeline.h"
 #include "testing/grid_object_model.h"
+#include "testing/login_block_publisher.h"
 #include "testing/request_doubles.h"
 #include "testing/terminal_description.h"
 #include "tools/orra-server/stand_in_server.h"

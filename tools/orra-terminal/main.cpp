@@ -14,6 +14,7 @@
 #include "request/login_block.h"
 #include "store/file_system.h"
 #include "store/store_files.h"
+#include "testing/login_block_publisher.h"
 #include "testing/terminal_description.h"
 #include "tools/orra-terminal/stop_request.h"
 
