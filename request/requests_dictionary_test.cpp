@@ -4,6 +4,7 @@
 
 #include "common/clock.h"
 #include "testing/request_doubles.h"
+#include "testing/wait_until.h"
 
 namespace orra {
 namespace {

@@ -4,19 +4,19 @@
 
 #include "store/byte_reader.h"
 #include "store/key_index.h"
-#include "testing/scratch_folder.h"
+#include "testing/literal_bytes.h"
 #include "testing/terminal_files.h"
 
 namespace orra {
 namespace {
 
-using terminal::CategorySpec;
-using terminal::MarketSpec;
-using terminal::MemberSpec;
+using terminal::CategoryLayout;
+using terminal::MarketLayout;
+using terminal::MemberLayout;
 
-CategorySpec Category(uint64_t scheme, const std::string& parent, const std::string& code, bool continues = false,
+CategoryLayout Category(uint64_t scheme, const std::string& parent, const std::string& code, bool continues = false,
                       bool children = false) {
-  CategorySpec c;
+  CategoryLayout c;
   c.scheme_id = scheme;
   c.parent_key = parent;
   c.code = code;
@@ -26,20 +26,20 @@ CategorySpec Category(uint64_t scheme, const std::string& parent, const std::str
   return c;
 }
 
-MarketSpec ThreeSecurities() {
-  MarketSpec m;
+MarketLayout ThreeSecurities() {
+  MarketLayout m;
   m.securities = {{"000001.sz", testing::Gbk("平安银行"), ""}, {"000002.sz", "", ""}, {"600000.sh", "PF", ""}};
   return m;
 }
 
-CBlockData Decode(const MarketSpec& layout, const CKeyIndex* key_index = nullptr) {
+CBlockData Decode(const MarketLayout& layout, const CKeyIndex* key_index = nullptr) {
   std::optional<CBlockData> data = CBlockData::Decode(terminal::EncodeMarketData(layout), key_index);
   EXPECT_TRUE(data);
   return data ? std::move(*data) : CBlockData();
 }
 
 TEST(BlockDataTest, SchemeIdsOfZeroCarryTheLastNonZeroOneIntoTheMembers) {
-  MarketSpec layout = ThreeSecurities();
+  MarketLayout layout = ThreeSecurities();
   layout.categories = {Category(5, "", "a"), Category(0, "", "b", true), Category(0, "", "c", true),
                      Category(7, "", "d", true), Category(0, "", "e", true)};
   layout.members = {{"a", 0, 0}, {"b", 9, 1}, {"", 0, 2}};
@@ -52,7 +52,7 @@ TEST(BlockDataTest, SchemeIdsOfZeroCarryTheLastNonZeroOneIntoTheMembers) {
   EXPECT_EQ(data.members()[2].scheme_id, 9);
   EXPECT_EQ(data.members()[2].category_code, "b");  // an empty code carries the previous one
 
-  MarketSpec never = ThreeSecurities();
+  MarketLayout never = ThreeSecurities();
   never.categories = {Category(0, "", "a")};
   EXPECT_EQ(Decode(never).categories()[0].scheme_id, CBlockData::kNoScheme);
 }
@@ -61,7 +61,7 @@ TEST(BlockDataTest, SecuritiesTakeMissingNamesFromTheKeyIndex) {
   const std::optional<CKeyIndex> key_index =
       CKeyIndex::Decode(terminal::EncodeKeyIndex({{"000002.sz", testing::Gbk("万科A"), ""}}));
   ASSERT_TRUE(key_index);
-  MarketSpec layout = ThreeSecurities();
+  MarketLayout layout = ThreeSecurities();
   layout.securities.push_back({"600036.sh", "", ""});
   const CBlockData data = Decode(layout, &*key_index);
   ASSERT_EQ(data.securities().size(), 4u);
@@ -74,7 +74,7 @@ TEST(BlockDataTest, SecuritiesTakeMissingNamesFromTheKeyIndex) {
 }
 
 TEST(BlockDataTest, CategoryGroupIsTheSameWhereverTheSearchLands) {
-  MarketSpec layout = ThreeSecurities();
+  MarketLayout layout = ThreeSecurities();
   layout.categories = {Category(1, "", "r1", false, true), Category(0, "", "r2", true),
                      Category(0, "r1", "k1", false), Category(0, "", "k2", true), Category(0, "", "k3", true),
                      Category(0, "r2", "m1", false)};
@@ -90,7 +90,7 @@ TEST(BlockDataTest, CategoryGroupIsTheSameWhereverTheSearchLands) {
 }
 
 TEST(BlockDataTest, MembersOfACategoryAndMembersOutsideTheSecuritiesAreSkipped) {
-  MarketSpec layout = ThreeSecurities();
+  MarketLayout layout = ThreeSecurities();
   layout.categories = {Category(1, "", "a")};
   layout.members = {{"a", 0, 0}, {"", 0, 2}, {"b", 0, 3}, {"", 0, 1}, {"c", 0, 1000000}, {"d", 0, 1}};
   const CBlockData data = Decode(layout);
@@ -102,7 +102,7 @@ TEST(BlockDataTest, MembersOfACategoryAndMembersOutsideTheSecuritiesAreSkipped) 
 }
 
 TEST(BlockDataTest, ExtraTextsOfKindSevenAndOfSecuritiesAreSkipped) {
-  MarketSpec layout = ThreeSecurities();
+  MarketLayout layout = ThreeSecurities();
   layout.kind = 7;
   layout.security_extra = true;
   for (auto& s : layout.securities) s.extra = "extra";
@@ -119,7 +119,7 @@ TEST(BlockDataTest, ExtraTextsOfKindSevenAndOfSecuritiesAreSkipped) {
 }
 
 TEST(BlockDataTest, ShortFilesAreIgnoredAndBrokenBodiesGiveNoEntries) {
-  MarketSpec layout = ThreeSecurities();
+  MarketLayout layout = ThreeSecurities();
   std::vector<uint8_t> file = terminal::EncodeMarketData(layout);
   file.resize(std::max<size_t>(file.size(), 200));
   EXPECT_FALSE(CBlockData::Decode({file.data(), 189}, nullptr));
@@ -131,7 +131,7 @@ TEST(BlockDataTest, ShortFilesAreIgnoredAndBrokenBodiesGiveNoEntries) {
 }
 
 TEST(BlockDataTest, CountsBeyondTheBodyAndTextsBeyondTheirFieldsAreBounded) {
-  MarketSpec layout = ThreeSecurities();
+  MarketLayout layout = ThreeSecurities();
   layout.securities[2].code = std::string(40, '9');
   layout.categories = {Category(1, "", std::string(20, 'k'))};
   layout.categories[0].name = std::string(60, 'n');

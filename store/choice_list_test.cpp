@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "store/orra_data.h"
-#include "testing/scratch_folder.h"
+#include "testing/literal_bytes.h"
 #include "testing/terminal_files.h"
 
 namespace orra {
@@ -38,7 +38,7 @@ TEST(ChoiceListTest, SubfieldsAreCutTo63Characters) {
 }
 
 TEST(ChoiceListTest, AnEmptyFieldOneTakesTheListFromFieldFivesLengthAfterFieldZero) {
-  terminal::RecordSpec layout;
+  terminal::RecordLayout layout;
   layout.id = 1;
   layout.name = "p";
   layout.payload = terminal::ParameterPayload(0, "", "");

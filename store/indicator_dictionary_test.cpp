@@ -7,10 +7,10 @@
 namespace orra {
 namespace {
 
-using terminal::RecordSpec;
+using terminal::RecordLayout;
 
-RecordSpec Node(bool folder, int64_t id, int64_t parent, const std::string& name) {
-  RecordSpec r;
+RecordLayout Node(bool folder, int64_t id, int64_t parent, const std::string& name) {
+  RecordLayout r;
   r.folder = folder;
   r.id = id;
   r.parent_id = parent;
@@ -18,7 +18,7 @@ RecordSpec Node(bool folder, int64_t id, int64_t parent, const std::string& name
   return r;
 }
 
-std::shared_ptr<const CRecordFile> File(const std::vector<RecordSpec>& layouts) {
+std::shared_ptr<const CRecordFile> File(const std::vector<RecordLayout>& layouts) {
   auto file = std::make_shared<CRecordFile>(u"", 38);
   file->Decode(terminal::EncodeRecordFile(38, 1, layouts));
   return file;

@@ -4,7 +4,7 @@
 
 #include "common/compression.h"
 #include "store/byte_reader.h"
-#include "testing/scratch_folder.h"
+#include "testing/literal_bytes.h"
 #include "testing/terminal_files.h"
 
 namespace orra {

@@ -8,6 +8,7 @@
 #include "common/clock.h"
 #include "common/text_conversion.h"
 #include "store/store_files.h"
+#include "testing/literal_bytes.h"
 #include "testing/scratch_folder.h"
 
 namespace orra {

@@ -4,6 +4,7 @@
 
 #include "store/byte_reader.h"
 #include "store/store_records.h"
+#include "testing/literal_bytes.h"
 #include "testing/scratch_folder.h"
 #include "testing/terminal_files.h"
 
@@ -11,11 +12,11 @@ namespace orra {
 namespace {
 
 using terminal::EncodeRecordFile;
-using terminal::RecordSpec;
+using terminal::RecordLayout;
 
-RecordSpec Leaf(int64_t id, int64_t parent, const std::string& name, std::vector<uint8_t> payload = {},
+RecordLayout Leaf(int64_t id, int64_t parent, const std::string& name, std::vector<uint8_t> payload = {},
                 std::array<std::string, 6> fields = {}) {
-  RecordSpec r;
+  RecordLayout r;
   r.id = id;
   r.parent_id = parent;
   r.name = name;
@@ -24,8 +25,8 @@ RecordSpec Leaf(int64_t id, int64_t parent, const std::string& name, std::vector
   return r;
 }
 
-std::vector<RecordSpec> ThreeRecords() {
-  RecordSpec folder = Leaf(7, 0, "Folder");
+std::vector<RecordLayout> ThreeRecords() {
+  RecordLayout folder = Leaf(7, 0, "Folder");
   folder.folder = true;
   return {folder, Leaf(8, 7, "close", terminal::IndicatorPayload(2, 3, 1, 4), {"tradedate|", "quote.close", "", "", "", "x"}),
           Leaf(9, 7, testing::Gbk("市盈率"))};
@@ -74,7 +75,7 @@ TEST(RecordFileTest, TruncationAtAnyLengthKeepsTheWholeRecordsBeforeIt) {
 }
 
 TEST(RecordFileTest, WalkStopsAtIdZeroAndAtLyingOrNegativeLengths) {
-  std::vector<RecordSpec> layouts = ThreeRecords();
+  std::vector<RecordLayout> layouts = ThreeRecords();
   layouts[1].id = 0;
   EXPECT_EQ(Decoded(EncodeRecordFile(38, 1, layouts), 38).count(), 1u);
 
@@ -100,7 +101,8 @@ TEST(RecordFileTest, FilesWithoutAUsableHeaderAreEmptyAndNeverWrittenBack) {
 TEST(RecordFileTest, AnotherPayloadSizeIsConvertedRecordByRecordAndWrittenBackInTheStoresLayout) {
   std::vector<uint8_t> wide_payload(200);
   for (size_t i = 0; i < wide_payload.size(); ++i) wide_payload[i] = static_cast<uint8_t>(i + 1);
-  std::vector<RecordSpec> layouts = {Leaf(1, 0, "a", wide_payload, {"", "x#1##|", "", "", "", ""}), Leaf(2, 0, "b", wide_payload)};
+  std::vector<RecordLayout> layouts = {Leaf(1, 0, "a", wide_payload, {"", "x#1##|", "", "", "", ""}),
+                                       Leaf(2, 0, "b", wide_payload)};
   const CRecordFile converted = Decoded(EncodeRecordFile(200, 9, layouts), 204);
   ASSERT_EQ(converted.count(), 2u);
   EXPECT_EQ(converted.payload_size(), 204);
@@ -115,7 +117,7 @@ TEST(RecordFileTest, AnotherPayloadSizeIsConvertedRecordByRecordAndWrittenBackIn
   EXPECT_EQ(converted.At(1).name, "b");
 
   // What is written back reads again in the store's layout, unchanged and not to be rewritten.
-  for (RecordSpec& s : layouts) s.payload.resize(204, 0);
+  for (RecordLayout& s : layouts) s.payload.resize(204, 0);
   const std::vector<uint8_t> rewritten = converted.Encode();
   EXPECT_EQ(rewritten, EncodeRecordFile(204, 9, layouts));
   EXPECT_FALSE(Decoded(rewritten, 204).NeedsRewrite());

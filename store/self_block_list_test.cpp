@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/literal_bytes.h"
 #include "testing/scratch_folder.h"
 
 namespace orra {

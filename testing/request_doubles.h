@@ -8,7 +8,6 @@
 #include <stdexcept>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "request/excel_object_model.h"
@@ -146,15 +145,5 @@ class CountingUpdateEvent : public RtdUpdateEvent {
   std::atomic<int>* notifications_;
   const void* identity_;
 };
-
-// Polls `done` every millisecond for at most `limit_ms`.
-template <typename Predicate>
-bool WaitUntil(Predicate done, int limit_ms = 10000) {
-  for (int waited = 0; waited < limit_ms; ++waited) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return done();
-}
 
 }  // namespace orra::testing

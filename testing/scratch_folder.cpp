@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include "common/clock.h"
-#include "common/text_conversion.h"
 #include "common/utf8.h"
 #include "testing/terminal_description.h"
 
@@ -51,7 +50,7 @@ void ScratchFolder::Write(const std::u16string& relative, const std::vector<uint
 }
 
 void ScratchFolder::Write(const std::u16string& relative, const std::string& bytes) const {
-  Write(relative, BytesOf(bytes));
+  Write(relative, std::vector<uint8_t>(bytes.begin(), bytes.end()));
 }
 
 bool ScratchFolder::Exists(const std::u16string& relative) const { return std::filesystem::exists(path(relative)); }
@@ -67,7 +66,5 @@ std::vector<std::string> ScratchFolder::FilesBeside(const std::u16string& relati
   }
   return names;
 }
-
-std::string Gbk(const char* utf8) { return ToNarrowString(FromUtf8(utf8)); }
 
 }  // namespace orra::testing

@@ -1,6 +1,5 @@
 #pragma once
-// Helpers for the store's tests: a scratch folder per test, and files in the terminal's
-// layouts.
+// A scratch folder per test, for tests that write files, the terminal's among them.
 
 #include <cstdint>
 #include <filesystem>
@@ -34,9 +33,5 @@ class ScratchFolder {
  private:
   std::filesystem::path root_;
 };
-
-inline std::vector<uint8_t> BytesOf(const std::string& text) { return {text.begin(), text.end()}; }
-// GBK of a UTF-8 literal.
-std::string Gbk(const char* utf8);
 
 }  // namespace orra::testing

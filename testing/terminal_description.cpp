@@ -93,11 +93,11 @@ class RecordTreeWriter {
     for (size_t i = 0; i < nodes.size(); ++i) AddNode(nodes[i], parent_id, where + "[" + std::to_string(i) + "]");
   }
 
-  std::vector<RecordSpec> records;
+  std::vector<RecordLayout> records;
 
  private:
   void AddNode(const json& node, int64_t parent_id, const std::string& where) {
-    RecordSpec r;
+    RecordLayout r;
     r.parent_id = Number(node, "parent", where, parent_id);
     r.id = Number(node, "id", where, next_id_);
     next_id_ = std::max(next_id_, r.id) + 1;
@@ -144,8 +144,8 @@ DataFile RecordFile(const json& part, std::u16string_view name, int32_t default_
 
 // --- securities and market ----------------------------------------------------------------
 
-std::vector<SecuritySpec> Securities(const json& list, const std::string& where) {
-  std::vector<SecuritySpec> securities;
+std::vector<SecurityLayout> Securities(const json& list, const std::string& where) {
+  std::vector<SecurityLayout> securities;
   for (size_t i = 0; i < list.size(); ++i) {
     const json& s = list[i];
     if (!s.is_array() || s.size() < 2 || !s[0].is_string() || !s[1].is_string()) {
@@ -153,7 +153,7 @@ std::vector<SecuritySpec> Securities(const json& list, const std::string& where)
     }
     securities.push_back({Gbk(s[0].get<std::string>()), Gbk(s[1].get<std::string>()), {}});
   }
-  std::stable_sort(securities.begin(), securities.end(), [](const SecuritySpec& a, const SecuritySpec& b) {
+  std::stable_sort(securities.begin(), securities.end(), [](const SecurityLayout& a, const SecurityLayout& b) {
     return std::lexicographical_compare(a.code.begin(), a.code.end(), b.code.begin(), b.code.end(),
                                         [](char x, char y) { return static_cast<uint8_t>(x) < static_cast<uint8_t>(y); });
   });
@@ -167,7 +167,7 @@ bool ByteLess(const std::string& a, const std::string& b) {
 
 class MarketWriter {
  public:
-  MarketWriter(const std::vector<SecuritySpec>& securities) {
+  MarketWriter(const std::vector<SecurityLayout>& securities) {
     for (size_t i = 0; i < securities.size(); ++i) index_of_[securities[i].code] = i;
   }
 
@@ -176,7 +176,7 @@ class MarketWriter {
     for (size_t i = 0; i < nodes.size(); ++i) {
       const json& node = nodes[i];
       const std::string at = where + "[" + std::to_string(i) + "]";
-      CategorySpec c;
+      CategoryLayout c;
       c.scheme_id = static_cast<uint64_t>(Number(node, "scheme", at, scheme));
       c.parent_key = parent_key;
       c.code = Gbk(Text(node, "code", at));
@@ -197,15 +197,17 @@ class MarketWriter {
   }
 
   // The categories and members in the terminal's order, with repeated values carried.
-  void Finish(MarketSpec& market) {
-    std::stable_sort(categories_.begin(), categories_.end(),
-                     [](const CategorySpec& a, const CategorySpec& b) { return ByteLess(a.parent_key, b.parent_key); });
-    std::stable_sort(members_.begin(), members_.end(),
-                     [](const MemberSpec& a, const MemberSpec& b) { return ByteLess(a.category_code, b.category_code); });
+  void Finish(MarketLayout& market) {
+    std::stable_sort(categories_.begin(), categories_.end(), [](const CategoryLayout& a, const CategoryLayout& b) {
+      return ByteLess(a.parent_key, b.parent_key);
+    });
+    std::stable_sort(members_.begin(), members_.end(), [](const MemberLayout& a, const MemberLayout& b) {
+      return ByteLess(a.category_code, b.category_code);
+    });
     uint64_t carried_scheme = 0;
     std::string previous_parent;
     for (size_t i = 0; i < categories_.size(); ++i) {
-      CategorySpec c = categories_[i];
+      CategoryLayout c = categories_[i];
       c.continues_group = i > 0 && categories_[i - 1].parent_key == c.parent_key;
       if (c.parent_key == previous_parent) c.parent_key.clear();
       previous_parent = categories_[i].parent_key;
@@ -213,7 +215,7 @@ class MarketWriter {
       market.categories.push_back(std::move(c));
     }
     std::string previous_code;
-    for (MemberSpec m : members_) {
+    for (MemberLayout m : members_) {
       const std::string code = m.category_code;
       if (code == previous_code) m.category_code.clear();
       previous_code = code;
@@ -232,17 +234,17 @@ class MarketWriter {
   }
 
   std::map<std::string, size_t> index_of_;
-  std::vector<CategorySpec> categories_;
-  std::vector<MemberSpec> members_;
+  std::vector<CategoryLayout> categories_;
+  std::vector<MemberLayout> members_;
 };
 
-DataFile MarketFile(const json& market, const std::vector<SecuritySpec>& securities, const std::string& where) {
-  MarketSpec layout;
+DataFile MarketFile(const json& market, const std::vector<SecurityLayout>& securities, const std::string& where) {
+  MarketLayout layout;
   layout.kind = static_cast<int32_t>(Number(market, "kind", where, 0));
   layout.security_extra = market.value("security_extra", false);
   layout.securities = securities;
   if (market.value("names_from_key_index", false)) {
-    for (SecuritySpec& s : layout.securities) s.name.clear();
+    for (SecurityLayout& s : layout.securities) s.name.clear();
   }
   MarketWriter writer(securities);
   const json& schemes = List(market, "schemes", where);
@@ -313,7 +315,7 @@ std::vector<DataFile> DescribeDataFiles(const json& description) {
   if (description.contains("parameters")) {
     files.push_back(RecordFile(description.at("parameters"), kSystemDictionaryName, kParameterPayloadSize, true, "parameters"));
   }
-  std::vector<SecuritySpec> securities;
+  std::vector<SecurityLayout> securities;
   if (description.contains("securities")) {
     if (!description.at("securities").is_array()) Fail("securities", "must be a list of [code, name]");
     securities = Securities(description.at("securities"), "securities");

@@ -58,14 +58,15 @@ void AppendPackedNumber(std::vector<uint8_t>& out, uint64_t value) {
   } while (value != 0);
 }
 
-std::vector<uint8_t> EncodeRecordFile(int32_t payload_size, int32_t revision, const std::vector<RecordSpec>& records) {
+std::vector<uint8_t> EncodeRecordFile(int32_t payload_size, int32_t revision,
+                                      const std::vector<RecordLayout>& records) {
   std::vector<uint8_t> out(kRecordHeaderSize, 0);
   Put<uint32_t>(out, 0, kRecordMagic);
   Put<uint32_t>(out, 4, static_cast<uint32_t>(kRecordHeaderSize));
   Put<int32_t>(out, 8, payload_size);
   Put<int32_t>(out, 12, static_cast<int32_t>(records.size()));
   Put<int32_t>(out, 16, revision);
-  for (const RecordSpec& r : records) {
+  for (const RecordLayout& r : records) {
     const size_t start = out.size();
     out.resize(start + 277 + static_cast<size_t>(payload_size), 0);
     out[start] = r.folder ? 1 : 0;
@@ -97,14 +98,14 @@ std::vector<uint8_t> ParameterPayload(int32_t control_type, const std::string& c
   return payload;
 }
 
-std::vector<uint8_t> EncodeMarketData(const MarketSpec& market) {
+std::vector<uint8_t> EncodeMarketData(const MarketLayout& market) {
   std::vector<uint8_t> body;
-  for (const SecuritySpec& s : market.securities) {
+  for (const SecurityLayout& s : market.securities) {
     AppendShortText(body, s.code);
     AppendShortText(body, s.name);
     if (market.security_extra) AppendShortText(body, s.extra);
   }
-  for (const CategorySpec& c : market.categories) {
+  for (const CategoryLayout& c : market.categories) {
     AppendPackedNumber(body, (c.has_children ? 1u : 0u) | (c.continues_group ? 2u : 0u));
     AppendPackedNumber(body, c.scheme_id);
     AppendShortText(body, c.parent_key);
@@ -112,7 +113,7 @@ std::vector<uint8_t> EncodeMarketData(const MarketSpec& market) {
     AppendShortText(body, c.name);
     if (market.kind == 7) AppendShortText(body, c.extra);
   }
-  for (const MemberSpec& m : market.members) {
+  for (const MemberLayout& m : market.members) {
     AppendShortText(body, m.category_code);
     AppendPackedNumber(body, m.scheme_id);
     AppendPackedNumber(body, m.security_index);
@@ -132,7 +133,7 @@ std::vector<uint8_t> EncodeMarketData(const MarketSpec& market) {
   return out;
 }
 
-std::vector<uint8_t> EncodeKeyIndex(const std::vector<SecuritySpec>& securities) {
+std::vector<uint8_t> EncodeKeyIndex(const std::vector<SecurityLayout>& securities) {
   std::vector<uint8_t> body(securities.size() * kKeyRecordSize, 0);
   for (size_t i = 0; i < securities.size(); ++i) {
     const size_t at = i * kKeyRecordSize;
