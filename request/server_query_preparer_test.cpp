@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "transport/query_document_reader.h"
+#include "testing/query_document_reader.h"
 
 namespace orra {
 namespace {

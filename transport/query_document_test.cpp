@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "transport/query_document_reader.h"
+#include "testing/query_document_reader.h"
 #include "transport/wire_bytes.h"
 
 namespace orra {

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
+#include "testing/result_set_writer.h"
 #include "transport/query_reply.h"
-#include "transport/result_set_writer.h"
 #include "transport/wire_bytes.h"
 
 namespace orra {

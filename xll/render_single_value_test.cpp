@@ -10,8 +10,8 @@
 #include "common/text_conversion.h"
 #include "request/cell_messages.h"
 #include "testing/grid_object_model.h"
+#include "testing/result_set_writer.h"
 #include "transport/query_reply.h"
-#include "transport/result_set_writer.h"
 #include "xll/date_text.h"
 #include "xll/value_kind.h"
 

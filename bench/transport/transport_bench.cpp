@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "common/compression.h"
+#include "testing/result_set_writer.h"
 #include "transport/frame_codec.h"
 #include "transport/message_code.h"
 #include "transport/query_document.h"
 #include "transport/query_job.h"
 #include "transport/result_set.h"
-#include "transport/result_set_writer.h"
 #include "transport/umy_socket.h"
 
 namespace orra {

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "transport/query_document_reader.h"
+#include "testing/query_document_reader.h"
 #include "transport/query_payload.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

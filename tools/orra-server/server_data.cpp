@@ -5,11 +5,11 @@
 
 #include "common/text_conversion.h"
 #include "common/utf8.h"
-#include "transport/query_document_reader.h"
+#include "testing/query_document_reader.h"
+#include "testing/result_set_writer.h"
 #include "transport/query_payload.h"
 #include "transport/query_reply.h"
 #include "transport/result_set.h"
-#include "transport/result_set_writer.h"
 
 namespace orra::server {
 namespace {

@@ -1,4 +1,4 @@
-#include "transport/query_document_reader.h"
+#include "testing/query_document_reader.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "transport/result_set_writer.h"
+#include "testing/result_set_writer.h"
 
 #include <cstring>
 
