@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "testing/test_env.h"
 #include "transport/query_document_reader.h"
 
 namespace orra {
@@ -28,7 +29,8 @@ class QueryDocumentFromRecord : public ::testing::Test {
   }
   tagRequest record{7};
   IndicatorDescriptor descriptor;
-  COrraData store;
+  testing::TestEnv env;
+  COrraData store{env};
 };
 
 TEST_F(QueryDocumentFromRecord, PairsFollowTheDescriptorsParameterList) {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/utf8.h"
-#include "store/file_system.h"
+#include "common/file_system.h"
 
 namespace orra {
 namespace {
