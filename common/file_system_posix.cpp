@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "common/utf8.h"
 #include "common/file_system.h"
+#include "common/utf8.h"
 
 namespace orra {
 namespace {

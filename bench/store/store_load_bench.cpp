@@ -12,10 +12,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/file_system.h"
 #include "common/utf8.h"
 #include "store/byte_reader.h"
 #include "store/compressed_body.h"
-#include "common/file_system.h"
 #include "store/orra_data.h"
 #include "store/store_files.h"
 #include "tools/orra-terminal/terminal_description.h"

@@ -9,9 +9,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/file_system.h"
 #include "common/text_conversion.h"
 #include "common/utf8.h"
-#include "common/file_system.h"
 #include "store/store_files.h"
 #include "request/login_block.h"
 #include "tools/orra-terminal/stop_request.h"

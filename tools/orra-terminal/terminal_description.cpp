@@ -5,9 +5,9 @@
 #include <map>
 #include <stdexcept>
 
+#include "common/file_system.h"
 #include "common/text_conversion.h"
 #include "common/utf8.h"
-#include "common/file_system.h"
 #include "store/self_block_list.h"
 #include "store/store_files.h"
 #include "tools/orra-terminal/terminal_files.h"
