@@ -1,6 +1,5 @@
 #include "common/clock.h"
 
-#include <atomic>
 #include <chrono>
 
 #include "common/platform_time.h"
@@ -17,20 +16,11 @@ class PlatformClock final : public Clock {
   }
 };
 
-std::atomic<const Clock*> g_clock{nullptr};
-
 }  // namespace
 
 const Clock& SystemClock() {
   static const PlatformClock clock;
   return clock;
 }
-
-const Clock& CurrentClock() {
-  const Clock* clock = g_clock.load(std::memory_order_acquire);
-  return clock != nullptr ? *clock : SystemClock();
-}
-
-void SetClockForTesting(const Clock* clock) { g_clock.store(clock, std::memory_order_release); }
 
 }  // namespace orra

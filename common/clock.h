@@ -1,7 +1,7 @@
 #pragma once
 // The time as the system reads it: local calendar time (relative-date defaults, log stamps)
-// and a monotonic millisecond count (timeouts). Process-wide and replaceable, so that tests
-// can fix "today" and move time forward by hand.
+// and a monotonic millisecond count (timeouts). The Env carries the clock in use, so that a
+// test or a tool can fix "today" and move time forward by hand.
 
 #include <cstdint>
 
@@ -28,26 +28,7 @@ class Clock {
   virtual int64_t SteadyMilliseconds() const = 0;
 };
 
-// The platform's clock.
+// The platform's clock; it holds no state, so any thread may read it.
 const Clock& SystemClock();
-
-// The clock in use: SystemClock() unless a test installed another.
-const Clock& CurrentClock();
-// Installs `clock` (the caller keeps it alive) or, with nullptr, the system clock again.
-void SetClockForTesting(const Clock* clock);
-
-// A clock that stands still until told to move.
-class ManualClock : public Clock {
- public:
-  explicit ManualClock(LocalDateTime now, int64_t steady_ms = 0) : now_(now), steady_ms_(steady_ms) {}
-  LocalDateTime LocalNow() const override { return now_; }
-  int64_t SteadyMilliseconds() const override { return steady_ms_; }
-  void SetLocal(LocalDateTime now) { now_ = now; }
-  void Advance(int64_t ms) { steady_ms_ += ms; }
-
- private:
-  LocalDateTime now_;
-  int64_t steady_ms_;
-};
 
 }  // namespace orra

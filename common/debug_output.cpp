@@ -1,14 +1,16 @@
 #include "common/debug_output.h"
 
-#include <atomic>
-#include <cstdarg>
 #include <cstdio>
 
 #include "common/platform_debug.h"
 
 namespace orra {
 namespace {
-std::atomic<DebugSink> g_sink{nullptr};
+
+class PlatformSink final : public DebugSink {
+ public:
+  void Write(std::u16string_view text) override { platform::WriteDebugText(text); }
+};
 
 std::u16string WidenAscii(std::string_view text) {
   // Diagnostics are ASCII by convention; other bytes pass through as their Latin-1 unit,
@@ -20,35 +22,31 @@ std::u16string WidenAscii(std::string_view text) {
 }
 }  // namespace
 
-void DebugOutput(std::u16string_view text) {
+DebugSink& PlatformDebugSink() {
+  static PlatformSink sink;
+  return sink;
+}
+
+void DebugOutput(DebugSink& sink, std::u16string_view text) noexcept {
   try {
-    if (DebugSink sink = g_sink.load()) {
-      sink(text);
-    } else {
-      platform::WriteDebugText(text);
-    }
+    sink.Write(text);
   } catch (...) {
     // Diagnostics must never fail the caller.
   }
 }
 
-void DebugOutput(std::string_view text) {
+void DebugOutput(DebugSink& sink, std::string_view text) noexcept {
   try {
-    DebugOutput(std::u16string_view(WidenAscii(text)));
+    DebugOutput(sink, std::u16string_view(WidenAscii(text)));
   } catch (...) {
   }
 }
 
-void DebugPrintf(const char* format, ...) {
+void DebugVprintf(DebugSink& sink, const char* format, va_list args) noexcept {
   char line[1024];
-  va_list args;
-  va_start(args, format);
   const int n = std::vsnprintf(line, sizeof line, format, args);
-  va_end(args);
   if (n < 0) return;
-  DebugOutput(std::string_view(line, static_cast<size_t>(n) < sizeof line ? static_cast<size_t>(n) : sizeof line - 1));
+  DebugOutput(sink, std::string_view(line, static_cast<size_t>(n) < sizeof line ? static_cast<size_t>(n) : sizeof line - 1));
 }
-
-void SetDebugSinkForTesting(DebugSink sink) { g_sink.store(sink); }
 
 }  // namespace orra

@@ -1,35 +1,31 @@
 #include "request/cell_messages.h"
 
-#include <atomic>
-
 namespace orra {
 namespace {
 
-using Table = std::u16string_view[kCellMessageCount];
-
 // In the order of CellMessage.
-constexpr Table kStandardTexts = {
+constexpr std::u16string_view kStandardTexts[kCellMessageCount] = {
     u"Fetching...", u"#System?", u"NULL",     u"#System?", u"#NOINDEX?", u"#System?",    u"#Param?",
     u"#Param?",     u"#Login?",  u"#System?", u"#System?", u"#System?",  u"#Permission?"};
 
-constexpr Table kDeveloperTexts = {
+constexpr std::u16string_view kDeveloperTexts[kCellMessageCount] = {
     u"Fetching...",     u"Timeout",         u"NULL",          u"NODATA",          u"NOINDEX",
     u"#Error!",         u"#FixedParam?",    u"#QutoeParam?",  u"#Login?",         u"Data Type Error",
     u"Index Size Zero", u"No Function Type", u"#Permission?"};
 
-std::atomic<const Table*> g_table{&kStandardTexts};
-
 }  // namespace
 
-std::u16string_view CellMessageTable::Text(CellMessage message) {
-  return (*g_table.load(std::memory_order_acquire))[static_cast<size_t>(message)];
+CellMessageTable::CellMessageTable() : texts_(&kStandardTexts) {}
+
+std::u16string_view CellMessageTable::Text(CellMessage message) const {
+  return (*texts_.load(std::memory_order_acquire))[static_cast<size_t>(message)];
 }
 
-void CellMessageTable::UseDeveloperTexts() { g_table.store(&kDeveloperTexts, std::memory_order_release); }
+void CellMessageTable::UseDeveloperTexts() { texts_.store(&kDeveloperTexts, std::memory_order_release); }
 
-bool CellMessageTable::UsingDeveloperTexts() { return g_table.load(std::memory_order_acquire) == &kDeveloperTexts; }
-
-void CellMessageTable::UseStandardTextsForTesting() { g_table.store(&kStandardTexts, std::memory_order_release); }
+bool CellMessageTable::UsingDeveloperTexts() const {
+  return texts_.load(std::memory_order_acquire) == &kDeveloperTexts;
+}
 
 std::optional<CellMessage> MessageForStatus(uint8_t status, FunctionShape shape) {
   switch (static_cast<RequestStatus>(status)) {

@@ -4,8 +4,10 @@
 //
 // Both tables are immutable; the switch to the developer texts is one atomic pointer store, so
 // worksheet functions on Excel's thread and any other reader see one table or the other, never
-// a mixture. The switch is one-way until the library is unloaded.
+// a mixture. The switch is one-way: the process owns one table from its composition root until
+// the library is unloaded, and whatever renders cells is handed it.
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -37,12 +39,19 @@ enum class FunctionShape : uint8_t { kSingleValue, kArray };
 
 class CellMessageTable {
  public:
-  static std::u16string_view Text(CellMessage message);
+  // Starts with the standard texts.
+  CellMessageTable();
+  CellMessageTable(const CellMessageTable&) = delete;
+  CellMessageTable& operator=(const CellMessageTable&) = delete;
+
+  std::u16string_view Text(CellMessage message) const;
   // Replaces twelve texts by their developer forms ("permission" keeps its text).
-  static void UseDeveloperTexts();
-  static bool UsingDeveloperTexts();
-  // For tests: back to the standard texts.
-  static void UseStandardTextsForTesting();
+  void UseDeveloperTexts();
+  bool UsingDeveloperTexts() const;
+
+ private:
+  using Texts = std::u16string_view[kCellMessageCount];
+  std::atomic<const Texts*> texts_;
 };
 
 // The message a cell shows for a request in `status`, or nullopt when the cell shows the

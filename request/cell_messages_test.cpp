@@ -7,14 +7,14 @@
 namespace orra {
 namespace {
 
-std::u16string TextFor(uint8_t status, FunctionShape shape) {
-  const auto message = MessageForStatus(status, shape);
-  return message ? std::u16string(CellMessageTable::Text(*message)) : u"<value>";
-}
-
 class CellMessages : public ::testing::Test {
  protected:
-  void TearDown() override { CellMessageTable::UseStandardTextsForTesting(); }
+  std::u16string TextFor(uint8_t status, FunctionShape shape) const {
+    const auto message = MessageForStatus(status, shape);
+    return message ? std::u16string(messages.Text(*message)) : u"<value>";
+  }
+
+  CellMessageTable messages;
 };
 
 TEST_F(CellMessages, StatusRuleForSingleValueAndArrayFunctions) {
@@ -39,33 +39,33 @@ TEST_F(CellMessages, StatusRuleForSingleValueAndArrayFunctions) {
 }
 
 TEST_F(CellMessages, DeveloperTextsReplaceTwelveEntries) {
-  EXPECT_FALSE(CellMessageTable::UsingDeveloperTexts());
-  EXPECT_EQ(CellMessageTable::Text(CellMessage::kQuoteParam), u"#Param?");
-  CellMessageTable::UseDeveloperTexts();
-  EXPECT_TRUE(CellMessageTable::UsingDeveloperTexts());
+  EXPECT_FALSE(messages.UsingDeveloperTexts());
+  EXPECT_EQ(messages.Text(CellMessage::kQuoteParam), u"#Param?");
+  messages.UseDeveloperTexts();
+  EXPECT_TRUE(messages.UsingDeveloperTexts());
   EXPECT_EQ(TextFor(6, FunctionShape::kSingleValue), u"Timeout");
-  EXPECT_EQ(CellMessageTable::Text(CellMessage::kNoData), u"NODATA");
-  EXPECT_EQ(CellMessageTable::Text(CellMessage::kNoIndex), u"NOINDEX");
-  EXPECT_EQ(CellMessageTable::Text(CellMessage::kError), u"#Error!");
-  EXPECT_EQ(CellMessageTable::Text(CellMessage::kFixedParam), u"#FixedParam?");
-  EXPECT_EQ(CellMessageTable::Text(CellMessage::kQuoteParam), u"#QutoeParam?");
-  EXPECT_EQ(CellMessageTable::Text(CellMessage::kDataTypeError), u"Data Type Error");
-  EXPECT_EQ(CellMessageTable::Text(CellMessage::kIndexSizeZero), u"Index Size Zero");
-  EXPECT_EQ(CellMessageTable::Text(CellMessage::kNoFunctionType), u"No Function Type");
-  EXPECT_EQ(CellMessageTable::Text(CellMessage::kPermission), u"#Permission?");
-  EXPECT_EQ(CellMessageTable::Text(CellMessage::kFetching), u"Fetching...");
+  EXPECT_EQ(messages.Text(CellMessage::kNoData), u"NODATA");
+  EXPECT_EQ(messages.Text(CellMessage::kNoIndex), u"NOINDEX");
+  EXPECT_EQ(messages.Text(CellMessage::kError), u"#Error!");
+  EXPECT_EQ(messages.Text(CellMessage::kFixedParam), u"#FixedParam?");
+  EXPECT_EQ(messages.Text(CellMessage::kQuoteParam), u"#QutoeParam?");
+  EXPECT_EQ(messages.Text(CellMessage::kDataTypeError), u"Data Type Error");
+  EXPECT_EQ(messages.Text(CellMessage::kIndexSizeZero), u"Index Size Zero");
+  EXPECT_EQ(messages.Text(CellMessage::kNoFunctionType), u"No Function Type");
+  EXPECT_EQ(messages.Text(CellMessage::kPermission), u"#Permission?");
+  EXPECT_EQ(messages.Text(CellMessage::kFetching), u"Fetching...");
 }
 
 TEST_F(CellMessages, ReadersDuringTheSwitchSeeOneWholeTable) {
-  std::thread reader([] {
+  std::thread reader([this] {
     for (int i = 0; i < 10000; ++i) {
-      const auto text = CellMessageTable::Text(CellMessage::kTimeout);
+      const auto text = messages.Text(CellMessage::kTimeout);
       ASSERT_TRUE(text == u"#System?" || text == u"Timeout");
     }
   });
-  CellMessageTable::UseDeveloperTexts();
+  messages.UseDeveloperTexts();
   reader.join();
-  EXPECT_EQ(CellMessageTable::Text(CellMessage::kTimeout), u"Timeout");
+  EXPECT_EQ(messages.Text(CellMessage::kTimeout), u"Timeout");
 }
 
 }  // namespace

@@ -2,9 +2,7 @@
 
 #include <cstdio>
 
-#include "common/clock.h"
 #include "common/diagnostic_log.h"
-#include "common/debug_output.h"
 #include "common/text_conversion.h"
 #include "request/cell_messages.h"
 #include "request/log_file.h"
@@ -21,10 +19,11 @@ CLogThread& CLogThread::Instance() {
 
 CLogThread::~CLogThread() { Stop(); }
 
-bool CLogThread::Start(const std::u16string& directory) {
+bool CLogThread::Start(const std::u16string& directory, Env& env, CellMessageTable& messages) {
   bool expected = false;
   if (!started_.compare_exchange_strong(expected, true)) return false;
-  CellMessageTable::UseDeveloperTexts();
+  env_ = &env;
+  messages.UseDeveloperTexts();
   running_.store(true, std::memory_order_release);
   SetDiagnosticLogSink(&WriteDiagnosticLine);
   thread_ = std::thread(&CLogThread::Run, this, directory + kFileName);
@@ -43,7 +42,7 @@ void CLogThread::Stop() {
 
 void CLogThread::Write(std::u16string line) {
   if (!Enabled()) return;
-  std::u16string stamped = LogTimestamp() + u" " + line;
+  std::u16string stamped = LogTimestamp(env_->clock()) + u" " + line;
   std::lock_guard<SpinLock> guard(queue_lock_);
   queue_.push_back(std::move(stamped));
 }
@@ -66,7 +65,7 @@ void CLogThread::Run(std::u16string path) {
   try {
     // Without the file the thread still runs: the developer texts are what most users want.
     std::unique_ptr<LogFile> file = LogFile::OpenForAppend(path);
-    if (!file) DebugOutput(u"[CLogThread] cannot open develop.log\r\n");
+    if (!file) env_->Debug(u"[CLogThread] cannot open develop.log\r\n");
     bool stopping = false;
     while (!stopping) {
       stopping = stop_.Wait(std::chrono::milliseconds(kFlushPeriodMs));
@@ -80,12 +79,12 @@ void CLogThread::Run(std::u16string path) {
     }
   } catch (...) {
     running_.store(false, std::memory_order_release);
-    DebugOutput(u"[CLogThread] stopped by an unexpected error\r\n");
+    env_->Debug(u"[CLogThread] stopped by an unexpected error\r\n");
   }
 }
 
-std::u16string LogTimestamp() {
-  const LocalDateTime t = CurrentClock().LocalNow();
+std::u16string LogTimestamp(const Clock& clock) {
+  const LocalDateTime t = clock.LocalNow();
   char text[32];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", t.year, t.month, t.day, t.hour, t.minute,
                 t.second, t.millisecond);

@@ -11,10 +11,13 @@
 #include <string>
 #include <thread>
 
+#include "common/env.h"
 #include "common/event.h"
 #include "common/spin_lock.h"
 
 namespace orra {
+
+class CellMessageTable;
 
 class CLogThread {
  public:
@@ -24,8 +27,9 @@ class CLogThread {
   static CLogThread& Instance();
 
   // Starts the thread writing to `directory` + "develop.log" (directory ends with its
-  // separator). False when it had been started already.
-  bool Start(const std::u16string& directory);
+  // separator), stamping lines by the clock of `env` and switching `messages` to their
+  // developer texts; both must outlive Stop. False when it had been started already.
+  bool Start(const std::u16string& directory, Env& env, CellMessageTable& messages);
   // Ever started in this process (developer mode is on).
   bool WasStarted() const;
   // True while lines are being taken.
@@ -50,13 +54,14 @@ class CLogThread {
 
   SpinLock queue_lock_;
   std::deque<std::u16string> queue_;  // guarded by queue_lock_
+  Env* env_ = nullptr;  // set by Start before running_ is
   std::atomic<bool> started_{false};
   std::atomic<bool> running_{false};
   Event stop_{Event::Reset::kManual};
   std::thread thread_;
 };
 
-// "2026-12-09 05:40:01.123" in local time, for log lines.
-std::u16string LogTimestamp();
+// "2026-12-09 05:40:01.123" in the clock's local time, for log lines.
+std::u16string LogTimestamp(const Clock& clock);
 
 }  // namespace orra

@@ -10,6 +10,7 @@
 #include "request/cell_messages.h"
 #include "request/refresh_commands.h"
 #include "testing/request_doubles.h"
+#include "testing/test_env.h"
 
 namespace orra {
 namespace {
@@ -32,9 +33,11 @@ TEST(DeveloperMode, AsksOnceStartsTheLogAppendsLinesAndNeverTruncates) {
   std::u16string directory = dir.u16string();
   directory += static_cast<char16_t>(fs::path::preferred_separator);
 
+  TestEnv env(LocalDateTime{2026, 12, 9, 5, 40, 1, 123});
+  CellMessageTable messages;
   RecordingMessageBoxes boxes;
   boxes.answer = false;
-  SwitchOnDeveloperMode(boxes, directory);
+  SwitchOnDeveloperMode(boxes, directory, env, messages);
   EXPECT_FALSE(CLogThread::Instance().WasStarted()) << "No keeps developer mode off";
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].caption, u"开发者模式");
@@ -42,14 +45,14 @@ TEST(DeveloperMode, AsksOnceStartsTheLogAppendsLinesAndNeverTruncates) {
   CLogThread::Instance().Write(u"dropped: developer mode is off");
 
   boxes.answer = true;
-  SwitchOnDeveloperMode(boxes, directory);
+  SwitchOnDeveloperMode(boxes, directory, env, messages);
   EXPECT_TRUE(CLogThread::Instance().Running());
-  EXPECT_EQ(CellMessageTable::Text(CellMessage::kTimeout), u"Timeout");
+  EXPECT_EQ(messages.Text(CellMessage::kTimeout), u"Timeout");
   CLogThread::Instance().Write(u"connect 127.0.0.1:9911 ok");
   CLogThread::Instance().Write(u"市场导航");
   DiagnosticLog(u"connect 127.0.0.1:9911 from below");
 
-  SwitchOnDeveloperMode(boxes, directory);
+  SwitchOnDeveloperMode(boxes, directory, env, messages);
   ASSERT_EQ(boxes.shown.size(), 3u);
   EXPECT_EQ(boxes.shown[2].text, u"已开启开发者模式！");
   EXPECT_EQ(boxes.shown[2].caption, u"信息");
@@ -60,12 +63,12 @@ TEST(DeveloperMode, AsksOnceStartsTheLogAppendsLinesAndNeverTruncates) {
   DiagnosticLog(u"after stop: no sink");
   const std::string log = ReadFile(dir / "develop.log");
   EXPECT_EQ(log.rfind("earlier line", 0), 0u) << "appended, not truncated";
-  EXPECT_NE(log.find(" connect 127.0.0.1:9911 ok"), std::string::npos);
+  EXPECT_NE(log.find("\n2026-12-09 05:40:01.123 connect 127.0.0.1:9911 ok"), std::string::npos)
+      << "stamped by the environment's clock";
   EXPECT_NE(log.find("\xCA\xD0\xB3\xA1\xB5\xBC\xBA\xBD"), std::string::npos) << "lines are GBK";
   EXPECT_EQ(log.find("dropped"), std::string::npos);
   EXPECT_EQ(log.find("after stop"), std::string::npos);
   EXPECT_NE(log.find(" connect 127.0.0.1:9911 from below"), std::string::npos) << "the transport's lines arrive";
-  CellMessageTable::UseStandardTextsForTesting();
   fs::remove_all(dir);
 }
 

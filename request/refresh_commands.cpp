@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "common/debug_output.h"
 #include "request/develop_log.h"
 
 namespace orra {
@@ -72,7 +71,8 @@ void RefreshCommands::Log(const char16_t* command) const {
                                std::u16string(count.begin(), count.end()));
 }
 
-void SwitchOnDeveloperMode(MessageBoxes& boxes, const std::u16string& module_directory) {
+void SwitchOnDeveloperMode(MessageBoxes& boxes, const std::u16string& module_directory, Env& env,
+                           CellMessageTable& messages) {
   CLogThread& log = CLogThread::Instance();
   if (log.WasStarted()) {
     boxes.Show(u"已开启开发者模式！", u"信息", MessageKind::kOk);
@@ -81,7 +81,7 @@ void SwitchOnDeveloperMode(MessageBoxes& boxes, const std::u16string& module_dir
   if (!boxes.Show(u"是否开启开发者模式，开启此模式插件性能将降低！", u"开发者模式", MessageKind::kYesNoInformation)) {
     return;
   }
-  log.Start(module_directory);
+  log.Start(module_directory, env, messages);
 }
 
 }  // namespace orra

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "common/env.h"
+#include "request/cell_messages.h"
 #include "request/excel_object_model.h"
 #include "request/login_check.h"
 #include "request/message_boxes.h"
@@ -44,7 +46,9 @@ class RefreshCommands {
   size_t last_requeued_ = 0;
 };
 
-// OnDevelopModeEx: asks once, then starts the log thread writing into `module_directory`.
-void SwitchOnDeveloperMode(MessageBoxes& boxes, const std::u16string& module_directory);
+// OnDevelopModeEx: asks once, then starts the log thread writing into `module_directory`, by
+// the process's environment and switching its cell messages.
+void SwitchOnDeveloperMode(MessageBoxes& boxes, const std::u16string& module_directory, Env& env,
+                           CellMessageTable& messages);
 
 }  // namespace orra

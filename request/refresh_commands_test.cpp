@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "testing/request_doubles.h"
+#include "testing/test_env.h"
 
 namespace orra {
 namespace {
@@ -42,7 +43,8 @@ class RefreshCommandsTest : public ::testing::Test {
   }
   RequestStatus StatusOf(int32_t topic) { return requests.Find(topic)->Status(); }
 
-  RequestsDictionary requests;
+  testing::TestEnv env;
+  RequestsDictionary requests{env};
   NiceMock<MockExcel> excel;
   ScriptedLogin login;
   RecordingMessageBoxes boxes;

@@ -1,11 +1,10 @@
 #include "request/request_pipeline.h"
 
-#include "common/debug_output.h"
 #include "request/develop_log.h"
 
 namespace orra {
 
-RequestPipeline::RequestPipeline(COrraData& store, RequestsDictionary& requests, JobQueue& queue,
+RequestPipeline::RequestPipeline(Env& env, COrraData& store, RequestsDictionary& requests, JobQueue& queue,
                                  MainThreadTimer& timer, Options options)
     : store_(store),
       requests_(requests),
@@ -17,8 +16,8 @@ RequestPipeline::RequestPipeline(COrraData& store, RequestsDictionary& requests,
       preparer_(store, queue),
       timer_window_(timer),
       rtd_(requests, login_, timer_window_, &variables_),
-      connection_(options.profile),
-      connection_thread_(queue) {}
+      connection_(options.profile, env),
+      connection_thread_(env, queue) {}
 
 RequestPipeline::~RequestPipeline() { Stop(); }
 

@@ -31,7 +31,8 @@ class RequestPipeline {
     std::string login_block_name = kLoginBlockName;
   };
 
-  RequestPipeline(COrraData& store, RequestsDictionary& requests, JobQueue& queue, MainThreadTimer& timer,
+  // `env` and the objects handed in must outlive the pipeline.
+  RequestPipeline(Env& env, COrraData& store, RequestsDictionary& requests, JobQueue& queue, MainThreadTimer& timer,
                   Options options);
   ~RequestPipeline();
   RequestPipeline(const RequestPipeline&) = delete;

@@ -2,14 +2,10 @@
 
 #include <string>
 
-#include "common/clock.h"
-#include "common/debug_output.h"
 #include "request/develop_log.h"
 
 namespace orra {
 namespace {
-
-int64_t NowMs() { return CurrentClock().SteadyMilliseconds(); }
 
 std::u16string Number(int64_t value) {
   const std::string text = std::to_string(value);
@@ -37,10 +33,8 @@ void LogRefused(int32_t topic, uint8_t status) {
 
 }  // namespace
 
-RequestsDictionary& RequestsDictionary::Instance() {
-  static RequestsDictionary dictionary;
-  return dictionary;
-}
+RequestsDictionary::RequestsDictionary(Env& env, Options options)
+    : env_(env), batch_observer_(std::move(options.batch_observer)) {}
 
 RequestsDictionary::~RequestsDictionary() { StopWorker(); }
 
@@ -61,7 +55,7 @@ void RequestsDictionary::StopWorker() {
   } else {
     // The worker is stuck in a preparer call; the process is unloading, so let it go rather
     // than block Excel's exit.
-    DebugOutput(u"[RequestsDictionary] query worker did not end within 1000 ms\r\n");
+    env_.DebugPrintf("[RequestsDictionary] query worker did not end within %d ms\r\n", kWorkerStopGraceMs);
     worker_.detach();
   }
   std::lock_guard<SpinLock> guard(pending_lock_);
@@ -230,10 +224,6 @@ size_t RequestsDictionary::PendingCount() const {
   return pending_.size() - taken_;
 }
 
-void RequestsDictionary::SetBatchObserverForTesting(std::function<void(size_t)> observer) {
-  batch_observer_ = std::move(observer);
-}
-
 void RequestsDictionary::AppendPending(int32_t topic_id) {
   {
     std::lock_guard<SpinLock> guard(pending_lock_);
@@ -272,7 +262,7 @@ void RequestsDictionary::RunWorker() {
       if (more_left) wake_.Set();
     }
   } catch (...) {
-    DebugOutput(u"[RequestsDictionary] query worker stopped by an unexpected error\r\n");
+    env_.Debug(u"[RequestsDictionary] query worker stopped by an unexpected error\r\n");
   }
   worker_ended_.Set();
 }

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/env.h"
 #include "common/event.h"
 #include "common/pooled_block.h"
 #include "common/spin_lock.h"
@@ -34,18 +35,22 @@ class RequestsDictionary {
   static constexpr int kWorkerStopGraceMs = 1000;
   static constexpr uint32_t kQueryReplyCode = 0x10010;
 
-  RequestsDictionary() = default;
+  struct Options {
+    // Told the size of each batch the worker takes, on the worker thread (for tests and
+    // benchmarks that watch the batching).
+    std::function<void(size_t)> batch_observer;
+  };
+
+  // Times requests out by the clock of `env`, which must outlive the dictionary.
+  explicit RequestsDictionary(Env& env, Options options = {});
   ~RequestsDictionary();
   RequestsDictionary(const RequestsDictionary&) = delete;
   RequestsDictionary& operator=(const RequestsDictionary&) = delete;
 
-  // The process-wide dictionary.
-  static RequestsDictionary& Instance();
-
   // Starts the query worker with the preparer it uses (kept alive by the caller until
   // StopWorker). A second start is ignored.
   void StartWorker(QueryPreparer& preparer);
-  // Clears the running flag, wakes the worker and waits up to 1000 ms for it to end.
+  // Clears the running flag, wakes the worker and waits up to kWorkerStopGraceMs for it to end.
   void StopWorker();
 
   bool Contains(int32_t topic_id) const;
@@ -88,8 +93,6 @@ class RequestsDictionary {
 
   // Entries waiting on the pending list (for tests and diagnostics).
   size_t PendingCount() const;
-  // The worker processes one batch at a time; tests may watch the sizes it took.
-  void SetBatchObserverForTesting(std::function<void(size_t)> observer);
 
  private:
   struct Entry {
@@ -103,7 +106,10 @@ class RequestsDictionary {
   void PrepareAndPost(int32_t topic_id);
   std::vector<int32_t> TakeBatch(bool& more_left);
   void TimeOutOverdue(int64_t now_ms);
+  int64_t NowMs() const { return env_.clock().SteadyMilliseconds(); }
 
+  Env& env_;
+  const std::function<void(size_t)> batch_observer_;
   mutable std::mutex mutex_;
   std::map<int32_t, Entry> records_;  // guarded by mutex_
 
@@ -116,7 +122,6 @@ class RequestsDictionary {
   Event worker_ended_{Event::Reset::kManual};
   std::thread worker_;
   QueryPreparer* preparer_ = nullptr;  // set before the worker starts
-  std::function<void(size_t)> batch_observer_;
 };
 
 }  // namespace orra

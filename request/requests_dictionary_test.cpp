@@ -4,6 +4,7 @@
 
 #include "common/clock.h"
 #include "testing/request_doubles.h"
+#include "testing/test_env.h"
 #include "testing/wait_until.h"
 
 namespace orra {
@@ -26,24 +27,19 @@ SharedBlock Body(uint8_t first) {
 
 class RequestsDictionaryTest : public ::testing::Test {
  protected:
-  void SetUp() override { SetClockForTesting(&clock); }
-  void TearDown() override {
-    requests.StopWorker();
-    SetClockForTesting(nullptr);
-  }
+  void TearDown() override { requests.StopWorker(); }
   void StartAndDrain(size_t expected_posts) {
     requests.StartWorker(preparer);
     ASSERT_TRUE(WaitUntil([&] { return preparer.Posted().size() >= expected_posts && requests.PendingCount() == 0; }));
   }
 
-  ManualClock clock{LocalDateTime{2024, 6, 3, 9, 30, 0, 0, 1}, 1000};
+  std::vector<size_t> batches;  // written by the worker, read once it drained
+  testing::TestEnv env;
   FakePreparer preparer;
-  RequestsDictionary requests;
+  RequestsDictionary requests{env, {[this](size_t n) { batches.push_back(n); }}};
 };
 
 TEST_F(RequestsDictionaryTest, WorkerTakesBatchesOfAtMost5000) {
-  std::vector<size_t> batches;
-  requests.SetBatchObserverForTesting([&](size_t n) { batches.push_back(n); });
   for (int32_t t = 1; t <= 12000; ++t) requests.Queue(Record(t));
   StartAndDrain(12000);
   EXPECT_EQ(batches, (std::vector<size_t>{5000, 5000, 2000}));
@@ -120,9 +116,9 @@ TEST_F(RequestsDictionaryTest, RequeueOnlyWhatExcelHoldsAndHasSeen) {
 TEST_F(RequestsDictionaryTest, UnansweredRequestTimesOutAndCanBeSentAgain) {
   requests.Queue(Record(1));
   StartAndDrain(1);
-  clock.Advance(RequestsDictionary::kAnswerTimeoutMs);
+  env.manual_clock().Advance(RequestsDictionary::kAnswerTimeoutMs);
   EXPECT_TRUE(requests.TakeChanged().empty()) << "not yet over the bound";
-  clock.Advance(1);
+  env.manual_clock().Advance(1);
   EXPECT_EQ(requests.TakeChanged(), (std::vector<int32_t>{1}));
   EXPECT_EQ(requests.Find(1)->Status(), RequestStatus::kTimedOut);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "testing/request_doubles.h"
+#include "testing/test_env.h"
 
 namespace orra {
 namespace {
@@ -17,7 +18,8 @@ class RtdServerTest : public ::testing::Test {
   CountingTimer timer;
   TimerWindow window{timer};
   ScriptedLogin login;
-  RequestsDictionary requests;
+  testing::TestEnv env;
+  RequestsDictionary requests{env};
   RtdServer server{requests, login, window, nullptr};
 };
 

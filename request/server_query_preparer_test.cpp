@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "testing/query_document_reader.h"
+#include "testing/test_env.h"
 
 namespace orra {
 namespace {
@@ -28,7 +29,8 @@ class QueryDocumentFromRecord : public ::testing::Test {
   }
   tagRequest record{7};
   IndicatorDescriptor descriptor;
-  COrraData store;
+  testing::TestEnv env;
+  COrraData store{env};
 };
 
 TEST_F(QueryDocumentFromRecord, PairsFollowTheDescriptorsParameterList) {

@@ -5,6 +5,7 @@
 #include "request/topic_parser.h"
 #include "store/store_files.h"
 #include "testing/scratch_folder.h"
+#include "testing/test_env.h"
 
 namespace orra {
 namespace {
@@ -34,7 +35,8 @@ class StoreIndicatorVariablesTest : public ::testing::Test {
   }
 
   testing::ScratchFolder folder_;
-  COrraData store_;
+  testing::TestEnv env_;
+  COrraData store_{env_};
   StoreIndicatorVariables variables_{store_};
 };
 

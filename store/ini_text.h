@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "store/file_system.h"
+#include "common/file_system.h"
 
 namespace orra {
 

@@ -1,6 +1,5 @@
 #include "store/orra_data.h"
 
-#include "common/clock.h"
 #include "store/gbk_text.h"
 #include "store/relative_date.h"
 #include "store/store_files.h"
@@ -41,13 +40,9 @@ VariableMap BuildVariables(const CRecordFile& system_dictionary, const LocalDate
   return variables;
 }
 
-COrraData& COrraData::Instance() {
-  static COrraData store;
-  return store;
-}
-
-COrraData::COrraData()
-    : indicators_(std::make_shared<IndicatorDictionary>()),
+COrraData::COrraData(Env& env)
+    : env_(env),
+      indicators_(std::make_shared<IndicatorDictionary>()),
       indicator_file_(std::make_shared<CRecordFile>()),
       system_dictionary_(std::make_shared<CRecordFile>()) {}
 
@@ -91,14 +86,14 @@ void COrraData::Load() {
     writes_allowed = writes_allowed_;
     key_index = key_index_;
   }
-  FileSystem& files = StoreFileSystem();
+  FileSystem& files = env_.files();
   auto indicator_file = std::make_shared<CRecordFile>(directory + std::u16string(kIndicatorFileName), kIndicatorPayloadSize);
   auto system_dictionary =
       std::make_shared<CRecordFile>(directory + std::u16string(kSystemDictionaryName), kParameterPayloadSize);
   indicator_file->Read(files);
   system_dictionary->Read(files);
   auto indicators = std::make_shared<const IndicatorDictionary>(indicator_file);
-  VariableMap variables = BuildVariables(*system_dictionary, CurrentClock().LocalNow());
+  VariableMap variables = BuildVariables(*system_dictionary, env_.clock().LocalNow());
 
   if (auto bytes = files.ReadAll(directory + std::u16string(kKeyIndexName), FileSystem::Access::kRead)) {
     if (std::optional<CKeyIndex> decoded = CKeyIndex::Decode(*bytes)) {
@@ -219,7 +214,7 @@ bool COrraData::SaveRecordFiles() {
     system_dictionary = system_dictionary_;
   }
   std::lock_guard load_lock(load_mutex_);
-  FileSystem& files = StoreFileSystem();
+  FileSystem& files = env_.files();
   const bool indicators_saved = indicator_file->Save(files);
   return system_dictionary->Save(files) && indicators_saved;
 }

@@ -20,9 +20,9 @@
 #include <string_view>
 
 #include "common/clock.h"
+#include "common/env.h"
 #include "store/block_data.h"
 #include "store/choice_list.h"
-#include "store/file_system.h"
 #include "store/indicator_dictionary.h"
 #include "store/key_index.h"
 #include "store/record_file.h"
@@ -44,10 +44,8 @@ class COrraData {
  public:
   static constexpr size_t kMaxVariableChars = 255;
 
-  // The process's store, created empty on first use.
-  static COrraData& Instance();
-
-  COrraData();
+  // Empty; files and "today" come from `env`, which must outlive the store.
+  explicit COrraData(Env& env);
   // Writes back the record files that were read in another layout.
   virtual ~COrraData();
   COrraData(const COrraData&) = delete;
@@ -61,8 +59,7 @@ class COrraData {
   // rewrite at the end (for diagnostics).
   void SetWritesAllowed(bool allowed);
 
-  // Reads every file of the data directory (through StoreFileSystem(), "today" from
-  // CurrentClock()).
+  // Reads every file of the data directory (through the Env's files, "today" from its clock).
   void Load();
   // Empties the indicator dictionary and the variables; nothing else.
   void ClearDictionaries();
@@ -96,6 +93,7 @@ class COrraData {
  private:
   std::u16string PathOf(std::u16string_view name) const;
 
+  Env& env_;
   std::mutex load_mutex_;  // one load at a time; never taken by lookups
   mutable std::shared_mutex mutex_;
   std::u16string data_directory_;                          // guarded by mutex_

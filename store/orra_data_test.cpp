@@ -5,11 +5,11 @@
 #include <atomic>
 #include <thread>
 
-#include "common/clock.h"
 #include "common/text_conversion.h"
 #include "store/store_files.h"
 #include "testing/literal_bytes.h"
 #include "testing/scratch_folder.h"
+#include "testing/test_env.h"
 
 namespace orra {
 namespace {
@@ -39,9 +39,6 @@ json Description() {
 
 class COrraDataTest : public ::testing::Test {
  protected:
-  COrraDataTest() : clock_(Today()) { SetClockForTesting(&clock_); }
-  ~COrraDataTest() override { SetClockForTesting(nullptr); }
-
   static LocalDateTime Today() {
     LocalDateTime now;
     now.year = 2024;
@@ -56,13 +53,13 @@ class COrraDataTest : public ::testing::Test {
     store.Load();
   }
 
-  ManualClock clock_;
+  testing::TestEnv env_{Today()};
   testing::ScratchFolder folder_;
 };
 
 TEST_F(COrraDataTest, LoadsWhatTheTerminalWrote) {
   folder_.WriteTerminal(Description());
-  COrraData store;
+  COrraData store(env_);
   Load(store);
   ASSERT_EQ(store.Indicators()->size(), 3u);
   const std::optional<IndicatorDescriptor> close = store.FindIndicator(u"close");
@@ -86,7 +83,7 @@ TEST_F(COrraDataTest, LoadsWhatTheTerminalWrote) {
 
 TEST_F(COrraDataTest, FindParameterByFoldedNameThenById) {
   folder_.WriteTerminal(Description());
-  COrraData store;
+  COrraData store(env_);
   Load(store);
   const std::optional<RecordRef> by_name = store.FindParameter("TRADEDATE", 0);
   ASSERT_TRUE(by_name);
@@ -103,7 +100,7 @@ TEST_F(COrraDataTest, FindParameterByFoldedNameThenById) {
 
 TEST_F(COrraDataTest, VariablesAndClearing) {
   folder_.WriteTerminal(Description());
-  COrraData store;
+  COrraData store(env_);
   Load(store);
   store.SetVariable(u"@@UserName", u"alice");
   store.SetVariable(u"@@UserName", u"bob");
@@ -120,7 +117,7 @@ TEST_F(COrraDataTest, VariablesAndClearing) {
 
 TEST_F(COrraDataTest, AReloadKeepsThePreviousKeyIndexAndMarketDataWhenTheirFilesAreGone) {
   folder_.WriteTerminal(Description());
-  COrraData store;
+  COrraData store(env_);
   Load(store);
   const std::shared_ptr<const CBlockData> first_market = store.MarketData();
   const std::shared_ptr<const CKeyIndex> first_index = store.KeyIndex();
@@ -144,7 +141,7 @@ TEST_F(COrraDataTest, AnIndicatorFileWithoutLeavesLeavesTheDictionaryEmpty) {
   json description = Description();
   description["indicators"]["tree"] = json::parse(R"([{"folder": "empty"}])");
   folder_.WriteTerminal(description);
-  COrraData store;
+  COrraData store(env_);
   Load(store);
   EXPECT_TRUE(store.IndicatorDictionaryEmpty());
   EXPECT_EQ(store.IndicatorFile()->count(), 1u);
@@ -159,7 +156,7 @@ TEST_F(COrraDataTest, ASystemDictionaryOfAnotherPayloadSizeIsRewrittenAtTheEnd) 
   const std::u16string indicators(kIndicatorFileName);
   const std::vector<uint8_t> indicator_bytes = folder_.Read(indicators);
   {
-    COrraData store;
+    COrraData store(env_);
     Load(store);
     // Converted payloads lose nothing the store reads.
     EXPECT_EQ(store.FindVariable(u"priceadj"), u"F");
@@ -183,7 +180,7 @@ TEST_F(COrraDataTest, WithWritesOffNoFileIsTouched) {
   folder_.WriteTerminal(description);
   const std::vector<uint8_t> before = folder_.Read(std::u16string(kSystemDictionaryName));
   {
-    COrraData store;
+    COrraData store(env_);
     store.SetWritesAllowed(false);
     Load(store);
     ASSERT_NE(store.SelfBlocks(), nullptr);  // the default, in memory only
@@ -196,7 +193,7 @@ TEST_F(COrraDataTest, WithWritesOffNoFileIsTouched) {
 TEST_F(COrraDataTest, TheDataDirectoryComesAsGbkAndMayHaveChineseLetters) {
   testing::ScratchFolder chinese(u"终端数据");
   chinese.WriteTerminal(Description());
-  COrraData store;
+  COrraData store(env_);
   store.SetDataDirectory(std::string_view(ToNarrowString(chinese.directory())));
   store.Load();
   EXPECT_TRUE(store.FindIndicator(u"close"));
@@ -204,7 +201,7 @@ TEST_F(COrraDataTest, TheDataDirectoryComesAsGbkAndMayHaveChineseLetters) {
 
 TEST_F(COrraDataTest, LookupsOnOtherThreadsSeeWholeLoads) {
   folder_.WriteTerminal(Description());
-  COrraData store;
+  COrraData store(env_);
   Load(store);
   std::atomic<bool> done{false};
   std::atomic<int> misses{0};

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/file_system.h"
+#include "common/file_system.h"
 
 namespace orra {
 

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/file_system.h"
+#include "common/file_system.h"
 #include "store/ini_text.h"
 
 namespace orra {

@@ -14,7 +14,7 @@ std::atomic<int> g_counter{0};
 }
 
 ScratchFolder::ScratchFolder(const std::u16string& leaf) {
-  const std::string unique = std::to_string(CurrentClock().SteadyMilliseconds()) + "-" +
+  const std::string unique = std::to_string(SystemClock().SteadyMilliseconds()) + "-" +
                              std::to_string(reinterpret_cast<uintptr_t>(this) % 100000) + "-" +
                              std::to_string(g_counter++);
   root_ = std::filesystem::temp_directory_path() / (u"orra-" + leaf + u"-" + FromUtf8(unique));

@@ -5,9 +5,9 @@
 #include <map>
 #include <stdexcept>
 
+#include "common/file_system.h"
 #include "common/text_conversion.h"
 #include "common/utf8.h"
-#include "store/file_system.h"
 #include "store/self_block_list.h"
 #include "store/store_files.h"
 #include "testing/terminal_files.h"

@@ -1,12 +1,11 @@
 #include "transport/connection_loop.h"
 
-#include "common/clock.h"
 #include "transport/message_code.h"
 
 namespace orra {
 
-ConnectionLoop::ConnectionLoop(FrameLink& link, JobQueue& queue, ConnectionHandlers handlers)
-    : link_(link), queue_(queue), handlers_(std::move(handlers)) {}
+ConnectionLoop::ConnectionLoop(FrameLink& link, JobQueue& queue, ConnectionHandlers handlers, Env& env)
+    : link_(link), queue_(queue), handlers_(std::move(handlers)), env_(env) {}
 
 bool ConnectionLoop::CheckDue() {
   if (check_forced_ || passes_since_check_ >= kPassesBetweenChecks) return true;
@@ -48,10 +47,10 @@ bool ConnectionLoop::DispatchFrame(const ReceivedFrame& frame) {
 
 std::unique_ptr<QueryJob> ConnectionLoop::NextJob() {
   if (auto job = queue_.PopHead()) return job;
-  const int minute = CurrentClock().LocalNow().minute;
+  const int minute = env_.clock().LocalNow().minute;
   if (minute == last_heartbeat_minute_) return nullptr;
   last_heartbeat_minute_ = minute;
-  return QueryJob::ForHeartbeat(TrafficCounters::Instance().Read());
+  return QueryJob::ForHeartbeat(env_.traffic().Read());
 }
 
 void ConnectionLoop::SendJob(std::unique_ptr<QueryJob> job) {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 
+#include "common/env.h"
 #include "common/pooled_block.h"
 #include "transport/frame_link.h"
 #include "transport/job_queue.h"
@@ -37,7 +38,8 @@ class ConnectionLoop {
   // Passes after a good check before the next one.
   static constexpr int kPassesBetweenChecks = 10;
 
-  ConnectionLoop(FrameLink& link, JobQueue& queue, ConnectionHandlers handlers);
+  // The minute of the heartbeat comes from the Env's clock, its totals from its counters.
+  ConnectionLoop(FrameLink& link, JobQueue& queue, ConnectionHandlers handlers, Env& env);
 
   // Runs one pass; answers how long to wait on the stop event before the next.
   int Pass();
@@ -53,6 +55,7 @@ class ConnectionLoop {
   FrameLink& link_;
   JobQueue& queue_;
   ConnectionHandlers handlers_;
+  Env& env_;
   bool check_forced_ = true;
   int passes_since_check_ = 0;
   int last_heartbeat_minute_ = 60;  // above 59: none sent yet

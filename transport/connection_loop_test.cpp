@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "common/clock.h"
+#include "testing/test_env.h"
 #include "transport/message_code.h"
 #include "transport/query_document.h"
 
@@ -20,6 +20,7 @@ class FakeLink : public FrameLink {
   struct Sent {
     uint32_t code;
     uint32_t context;
+    std::vector<uint8_t> body = {};
   };
   bool CheckConnection() override {
     ++checks;
@@ -34,14 +35,14 @@ class FakeLink : public FrameLink {
     frame.body = current.body;
     return frame;
   }
-  bool SendFrame(uint32_t code, std::span<const uint8_t>, uint32_t context,
+  bool SendFrame(uint32_t code, std::span<const uint8_t> body, uint32_t context,
                  std::optional<ReceivedFrame>*) override {
     if (throw_on_send) throw std::runtime_error("unexpected");
     if (send_failures > 0) {
       --send_failures;
       return false;
     }
-    sent.push_back({code, context});
+    sent.push_back({code, context, {body.begin(), body.end()}});
     return true;
   }
   void Close() override { ++closes; }
@@ -78,9 +79,6 @@ std::unique_ptr<QueryJob> Query(uint64_t context) {
 
 class ConnectionLoopTest : public ::testing::Test {
  protected:
-  ConnectionLoopTest() : clock_(LocalDateTime{2024, 5, 6, 9, 30, 0}) { SetClockForTesting(&clock_); }
-  ~ConnectionLoopTest() override { SetClockForTesting(nullptr); }
-
   ConnectionLoop MakeLoop() {
     ConnectionHandlers handlers;
     handlers.completion = [this](uint32_t context, uint32_t code, SharedBlock body) {
@@ -88,15 +86,15 @@ class ConnectionLoopTest : public ::testing::Test {
       bodies.push_back(std::move(body));
     };
     handlers.dropped = [this](uint64_t context, uint32_t code) { dropped.push_back({code, static_cast<uint32_t>(context)}); };
-    return ConnectionLoop(link, queue, std::move(handlers));
+    return ConnectionLoop(link, queue, std::move(handlers), env_);
   }
   void SetMinute(int minute) {
-    LocalDateTime now = clock_.LocalNow();
+    LocalDateTime now = env_.clock().LocalNow();
     now.minute = minute;
-    clock_.SetLocal(now);
+    env_.manual_clock().SetLocal(now);
   }
 
-  ManualClock clock_;
+  testing::TestEnv env_{LocalDateTime{2024, 5, 6, 9, 30, 0}};
   FakeLink link;
   JobQueue queue;
   std::vector<FakeLink::Sent> completed;
@@ -124,6 +122,19 @@ TEST_F(ConnectionLoopTest, SendsAHeartbeatOnTheFirstIdlePassAndThenOncePerMinute
   loop.Pass();  // idle in a minute other than the last heartbeat's
   ASSERT_EQ(link.sent.size(), 4u);
   EXPECT_EQ(link.sent[3].code, MessageCode::kHeartbeat);
+}
+
+TEST_F(ConnectionLoopTest, TheHeartbeatReportsTheTrafficCountedInItsEnvironment) {
+  env_.traffic().AddReceived(120, 2);
+  env_.traffic().AddSent(30);
+  auto loop = MakeLoop();
+  loop.Pass();
+  ASSERT_EQ(link.sent.size(), 1u);
+  const std::vector<uint8_t>& body = link.sent[0].body;
+  ASSERT_EQ(body.size(), 28u);
+  EXPECT_EQ(body[8], 120);
+  EXPECT_EQ(body[16], 30);
+  EXPECT_EQ(body[24], 2);
 }
 
 TEST_F(ConnectionLoopTest, ChecksOnTheFirstPassAndEveryEleventhAfterAGoodCheck) {

@@ -4,7 +4,6 @@
 #include <exception>
 #include <system_error>
 
-#include "common/debug_output.h"
 
 namespace orra {
 
@@ -28,7 +27,7 @@ void ConnectionThread::Stop() {
   if (!thread_.joinable()) return;
   stop_->Set();
   if (!finished_->Wait(std::chrono::milliseconds(kStopGraceMs))) {
-    DebugOutput("[ConnectionThread] still busy after the stop grace; interrupting its socket\r\n");
+    env_.Debug("[ConnectionThread] still busy after the stop grace; interrupting its socket\r\n");
     link_->Interrupt();
   }
   thread_.join();
@@ -40,22 +39,22 @@ void ConnectionThread::Stop() {
 
 void ConnectionThread::Run(FrameLink& link, ConnectionHandlers handlers) {
   try {
-    ConnectionLoop loop(link, queue_, std::move(handlers));
+    ConnectionLoop loop(link, queue_, std::move(handlers), env_);
     for (;;) {
       int wait_ms = 0;
       try {
         wait_ms = loop.Pass();
       } catch (const std::exception& e) {
-        DebugPrintf("[ConnectionThread] pass failed: %s; reconnecting\r\n", e.what());
+        env_.DebugPrintf("[ConnectionThread] pass failed: %s; reconnecting\r\n", e.what());
         wait_ms = loop.Recover();
       } catch (...) {
-        DebugOutput("[ConnectionThread] pass failed; reconnecting\r\n");
+        env_.Debug("[ConnectionThread] pass failed; reconnecting\r\n");
         wait_ms = loop.Recover();
       }
       if (stop_->Wait(std::chrono::milliseconds(wait_ms))) break;
     }
   } catch (...) {
-    DebugOutput("[ConnectionThread] ended by an unexpected error\r\n");
+    env_.Debug("[ConnectionThread] ended by an unexpected error\r\n");
   }
   finished_->Set();
 }

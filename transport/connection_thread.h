@@ -9,6 +9,7 @@
 #include <memory>
 #include <thread>
 
+#include "common/env.h"
 #include "common/event.h"
 #include "transport/connection_loop.h"
 #include "transport/frame_link.h"
@@ -20,7 +21,8 @@ class ConnectionThread {
  public:
   static constexpr int kStopGraceMs = 3000;
 
-  explicit ConnectionThread(JobQueue& queue = JobQueue::Process()) : queue_(queue) {}
+  // `env` must outlive the thread.
+  explicit ConnectionThread(Env& env, JobQueue& queue = JobQueue::Process()) : env_(env), queue_(queue) {}
   ~ConnectionThread() { Stop(); }
   ConnectionThread(const ConnectionThread&) = delete;
   ConnectionThread& operator=(const ConnectionThread&) = delete;
@@ -36,6 +38,7 @@ class ConnectionThread {
  private:
   void Run(FrameLink& link, ConnectionHandlers handlers);
 
+  Env& env_;
   JobQueue& queue_;
   FrameLink* link_ = nullptr;
   std::thread thread_;

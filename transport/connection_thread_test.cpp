@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "testing/test_env.h"
 #include "transport/query_document.h"
 
 namespace orra {
@@ -53,7 +54,8 @@ TEST(ConnectionThread, AnErrorInsideAPassClosesTheLinkAndTheLoopGoesOn) {
   CountingLink link;
   link.throws = 1;
   JobQueue queue;
-  ConnectionThread thread(queue);
+  testing::TestEnv env;
+  ConnectionThread thread(env, queue);
   queue.PushTail(Query(1));
   ASSERT_TRUE(thread.Start(link, {}));
   ASSERT_TRUE(WaitFor([&] { return link.closes.load() == 1; }));
@@ -62,13 +64,15 @@ TEST(ConnectionThread, AnErrorInsideAPassClosesTheLinkAndTheLoopGoesOn) {
   EXPECT_TRUE(thread.IsRunning());
   thread.Stop();
   EXPECT_FALSE(thread.IsRunning());
+  EXPECT_EQ(env.DebugText(), u"[ConnectionThread] pass failed: socket layer surprised; reconnecting\r\n");
 }
 
 TEST(ConnectionThread, StoppingReleasesQueuedJobsAndNothingIsSentAfterwards) {
   CountingLink link;
   link.connectable = false;
   JobQueue queue;
-  ConnectionThread thread(queue);
+  testing::TestEnv env;
+  ConnectionThread thread(env, queue);
   ASSERT_TRUE(thread.Start(link, {}));
   for (int i = 0; i < 5; ++i) queue.PushTail(Query(static_cast<uint64_t>(i)));
   ASSERT_TRUE(WaitFor([&] { return link.checks.load() >= 1; }));

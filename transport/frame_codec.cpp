@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "common/compression.h"
-#include "transport/traffic_counters.h"
 
 namespace orra {
 namespace {
@@ -65,7 +64,7 @@ std::optional<ReceivedFrame> FrameCodec::Receive(ByteStream& stream) {
 
   if (header.packed_length != 0) {
     if (!ReadGrowing(stream, packed_, header.packed_length)) return std::nullopt;
-    TrafficCounters::Instance().AddReceived(FrameHeader::kSize + header.packed_length, 1);
+    traffic_.AddReceived(FrameHeader::kSize + header.packed_length, 1);
     if (header.body_length > header.packed_length * kMaxInflateRatio + 1024 ||
         !body_.Reserve(header.body_length + 1024)) {
       return std::nullopt;
@@ -77,7 +76,7 @@ std::optional<ReceivedFrame> FrameCodec::Receive(ByteStream& stream) {
     }
   } else {
     if (!ReadGrowing(stream, body_, header.body_length)) return std::nullopt;
-    TrafficCounters::Instance().AddReceived(FrameHeader::kSize + header.body_length, 1);
+    traffic_.AddReceived(FrameHeader::kSize + header.body_length, 1);
   }
   body_.SetLength(header.body_length);
   return ReceivedFrame{header, {body_.data(), header.body_length}};

@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 
+#include "common/traffic_counters.h"
 #include "transport/byte_buffer.h"
 #include "transport/byte_stream.h"
 #include "transport/frame_header.h"
@@ -21,6 +22,9 @@ struct ReceivedFrame {
 
 class FrameCodec {
  public:
+  // Frames received are counted in `traffic`, which must outlive the codec.
+  explicit FrameCodec(TrafficCounters& traffic) : traffic_(traffic) {}
+
   // Header and body of a frame with the remembered stamp, into `out` (replacing its content).
   // False when a buffer cannot be had or the body is longer than a frame may be.
   bool Encode(uint32_t code, std::span<const uint8_t> body, uint32_t context, ByteBuffer& out);
@@ -37,6 +41,7 @@ class FrameCodec {
   void ReleaseBuffers();
 
  private:
+  TrafficCounters& traffic_;
   ByteBuffer packed_;
   ByteBuffer body_;
   uint32_t stamp_ = 0;

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "common/compression.h"
+#include "common/traffic_counters.h"
 #include "transport/memory_stream.h"
 #include "transport/message_code.h"
-#include "transport/traffic_counters.h"
 #include "transport/wire_bytes.h"
 
 namespace orra {
@@ -28,9 +28,10 @@ std::vector<uint8_t> RawFrame(FrameHeader header, const std::vector<uint8_t>& pa
 }
 
 TEST(FrameCodec, CompressibleBodiesGoPackedAndComeBackWhole) {
+  TrafficCounters traffic;
   std::vector<uint8_t> body(1856, 0);
   for (size_t i = 0; i < body.size(); i += 100) body[i] = 'k';
-  FrameCodec sender;
+  FrameCodec sender(traffic);
   sender.set_stamp(0x5EED);
   const auto bytes = Encoded(sender, MessageCode::kQuery, body, 77);
   const FrameHeader header = FrameHeader::Decode(bytes.data());
@@ -40,22 +41,22 @@ TEST(FrameCodec, CompressibleBodiesGoPackedAndComeBackWhole) {
   EXPECT_NE(header.packed_length, 0u);
   EXPECT_EQ(bytes.size(), FrameHeader::kSize + header.packed_length);
 
-  TrafficCounters::Instance().ResetForTesting();
-  FrameCodec receiver;
+  FrameCodec receiver(traffic);
   MemoryStream stream(bytes);
   const auto frame = receiver.Receive(stream);
   ASSERT_TRUE(frame);
   EXPECT_EQ(frame->header.context, 77u);
   EXPECT_EQ(std::vector<uint8_t>(frame->body.begin(), frame->body.end()), body);
   EXPECT_EQ(receiver.stamp(), 0x5EEDu);
-  const TrafficTotals totals = TrafficCounters::Instance().Read();
+  const TrafficTotals totals = traffic.Read();
   EXPECT_EQ(totals.bytes_received, bytes.size());
   EXPECT_EQ(totals.frames_received, 1u);
 }
 
 TEST(FrameCodec, UncompressedAndEmptyBodiesAreValidFrames) {
+  TrafficCounters traffic;
   const std::vector<uint8_t> body = {'a', 'b', 'c'};
-  FrameCodec codec;
+  FrameCodec codec(traffic);
   FrameHeader header;
   header.code = 0x12345;
   header.body_length = 3;
@@ -77,22 +78,24 @@ TEST(FrameCodec, UncompressedAndEmptyBodiesAreValidFrames) {
 // zlib never grows a body beyond 2 x its length + 20, so even random bytes, which come out
 // larger than they went in, travel packed.
 TEST(FrameCodec, IncompressibleBodiesStillTravelPackedWithinTheirRoom) {
+  TrafficCounters traffic;
   std::vector<uint8_t> noise(64);
   uint32_t x = 1;
   for (auto& b : noise) b = static_cast<uint8_t>((x = x * 1103515245 + 12345) >> 24);
-  FrameCodec codec;
+  FrameCodec codec(traffic);
   const auto bytes = Encoded(codec, 1, noise, 0);
   const FrameHeader header = FrameHeader::Decode(bytes.data());
   EXPECT_GT(header.packed_length, noise.size());
   EXPECT_LE(header.packed_length, 2 * noise.size() + 20);
   MemoryStream stream(bytes);
-  FrameCodec receiver;
+  FrameCodec receiver(traffic);
   auto frame = receiver.Receive(stream);
   ASSERT_TRUE(frame);
   EXPECT_EQ(std::vector<uint8_t>(frame->body.begin(), frame->body.end()), noise);
 }
 
 TEST(FrameCodec, RejectsWrongInflatedLengthsHugeLengthsAndShortBodies) {
+  TrafficCounters traffic;
   const std::vector<uint8_t> body(500, 'z');
   std::vector<uint8_t> packed(CompressBound(body.size()));
   size_t packed_length = packed.size();
@@ -104,37 +107,38 @@ TEST(FrameCodec, RejectsWrongInflatedLengthsHugeLengthsAndShortBodies) {
   for (uint32_t announced : {499u, 501u, 0u}) {
     header.body_length = announced;
     MemoryStream stream(RawFrame(header, packed));
-    EXPECT_FALSE(FrameCodec().Receive(stream)) << announced;
+    EXPECT_FALSE(FrameCodec(traffic).Receive(stream)) << announced;
   }
   header.body_length = 500;
   auto corrupt = packed;
   corrupt[corrupt.size() / 2] ^= 0x55;
   MemoryStream corrupt_stream(RawFrame(header, corrupt));
-  EXPECT_FALSE(FrameCodec().Receive(corrupt_stream));
+  EXPECT_FALSE(FrameCodec(traffic).Receive(corrupt_stream));
 
   header.packed_length = 0;
   header.body_length = 0xFFFFFFF0u;  // a negative length as a signed word
   MemoryStream huge(RawFrame(header, {}));
-  EXPECT_FALSE(FrameCodec().Receive(huge));
+  EXPECT_FALSE(FrameCodec(traffic).Receive(huge));
   header.body_length = 10;
   header.packed_length = FrameHeader::kMaxBodyLength + 1;
   MemoryStream huge_packed(RawFrame(header, {}));
-  EXPECT_FALSE(FrameCodec().Receive(huge_packed));
+  EXPECT_FALSE(FrameCodec(traffic).Receive(huge_packed));
 
   header.packed_length = 0;
   const auto whole = RawFrame(header, std::vector<uint8_t>(10, 1));
   for (size_t cut = 0; cut < whole.size(); ++cut) {
     MemoryStream stream({whole.data(), cut});
-    EXPECT_FALSE(FrameCodec().Receive(stream)) << cut;
+    EXPECT_FALSE(FrameCodec(traffic).Receive(stream)) << cut;
   }
 }
 
 TEST(FrameCodec, TheMostCompressibleBodyPassesAndImpossibleRatiosAreRefused) {
+  TrafficCounters traffic;
   const std::vector<uint8_t> zeros(8u << 20, 0);
-  FrameCodec codec;
+  FrameCodec codec(traffic);
   const auto bytes = Encoded(codec, MessageCode::kQuery, zeros, 1);
   MemoryStream stream(bytes);
-  FrameCodec receiver;
+  FrameCodec receiver(traffic);
   const auto frame = receiver.Receive(stream);
   ASSERT_TRUE(frame);
   EXPECT_EQ(frame->body.size(), zeros.size());
@@ -143,7 +147,7 @@ TEST(FrameCodec, TheMostCompressibleBodyPassesAndImpossibleRatiosAreRefused) {
   header.body_length = header.packed_length * 1032 + 1025;
   std::vector<uint8_t> claimed(bytes.begin() + FrameHeader::kSize, bytes.end());
   MemoryStream impossible(RawFrame(header, claimed));
-  EXPECT_FALSE(FrameCodec().Receive(impossible));
+  EXPECT_FALSE(FrameCodec(traffic).Receive(impossible));
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <optional>
 #include <span>
 
-#include "transport/traffic_counters.h"
+#include "common/traffic_counters.h"
 
 namespace orra {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "common/pooled_block.h"
-#include "transport/traffic_counters.h"
+#include "common/traffic_counters.h"
 
 namespace orra {
 

@@ -4,7 +4,6 @@
 
 #include "common/diagnostic_log.h"
 #include "common/text_conversion.h"
-#include "transport/traffic_counters.h"
 
 namespace orra {
 
@@ -30,7 +29,7 @@ bool ServerConnection::Connect(std::string* error) {
     ok = uquery_.Login(&why);
   } else {
     codec_.ReleaseBuffers();
-    ok = socket_.Connect(profile_, &why);
+    ok = socket_.Connect(profile_, env_, &why);
   }
   LogConnect(profile_, ok, why);
   if (error != nullptr) *error = why;
@@ -60,7 +59,7 @@ bool ServerConnection::SendFrame(uint32_t code, std::span<const uint8_t> body, u
     Close();
     return false;
   }
-  TrafficCounters::Instance().AddSent(outgoing_.size());
+  env_.traffic().AddSent(outgoing_.size());
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "common/env.h"
 #include "transport/connection_profile.h"
 #include "transport/frame_codec.h"
 #include "transport/frame_link.h"
@@ -17,7 +18,9 @@ namespace orra {
 
 class ServerConnection : public FrameLink {
  public:
-  explicit ServerConnection(const ConnectionProfile& profile) : profile_(profile), uquery_(&profile_) {}
+  // `env` (its clock, debugger output and traffic counters) must outlive the connection.
+  ServerConnection(const ConnectionProfile& profile, Env& env)
+      : env_(env), profile_(profile), uquery_(&profile_, env), codec_(env.traffic()) {}
   ServerConnection(const ServerConnection&) = delete;
   ServerConnection& operator=(const ServerConnection&) = delete;
 
@@ -39,6 +42,7 @@ class ServerConnection : public FrameLink {
   FrameCodec& codec() { return codec_; }
 
  private:
+  Env& env_;
   ConnectionProfile profile_;
   UMySocket socket_;
   UQueryChannel uquery_;

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/debug_output.h"
 #include "common/text_conversion.h"
 #include "common/utf8.h"
 #include "transport/proxy_handshake.h"
@@ -24,7 +23,7 @@ std::string Printf(const char* utf8_format, const char* host, int port, int code
 
 }  // namespace
 
-bool UMySocket::Connect(const ConnectionProfile& profile, std::string* error) {
+bool UMySocket::Connect(const ConnectionProfile& profile, const Env& env, std::string* error) {
   Close();
   int code = 0;
   auto created = TcpSocket::Create(&code);
@@ -38,7 +37,7 @@ bool UMySocket::Connect(const ConnectionProfile& profile, std::string* error) {
   const bool via_proxy = profile.proxy_kind() != ProxyKind::kNone;
   const char* target_host = via_proxy ? profile.proxy_host : profile.server_host;
   const int target_port = via_proxy ? profile.proxy_port : static_cast<int>(profile.server_port & 0xFFFF);
-  DebugPrintf("[UMySocket::Connect] Connect to [%s:%d]\r\n", target_host, target_port);
+  env.DebugPrintf("[UMySocket::Connect] Connect to [%s:%d]\r\n", target_host, target_port);
 
   const auto target = ResolveIpv4(target_host);
   const int connect_error = target ? socket_.Connect(*target, static_cast<uint16_t>(target_port)) : -1;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/env.h"
 #include "transport/byte_buffer.h"
 #include "transport/byte_stream.h"
 #include "transport/connection_profile.h"
@@ -25,9 +26,10 @@ class UMySocket : public ByteStream {
   UMySocket(const UMySocket&) = delete;
   UMySocket& operator=(const UMySocket&) = delete;
 
-  // Opens a new connection as the profile says; on failure the socket is closed and, when
-  // `error` is given, a short GBK text says why.
-  bool Connect(const ConnectionProfile& profile, std::string* error = nullptr);
+  // Opens a new connection as the profile says, naming the target in the Env's debugger
+  // output; on failure the socket is closed and, when `error` is given, a short GBK text says
+  // why.
+  bool Connect(const ConnectionProfile& profile, const Env& env, std::string* error = nullptr);
   // Takes over an accepted connection (the stand-in server's side).
   void Adopt(TcpSocket socket);
   // Closes the socket and releases both buffers.

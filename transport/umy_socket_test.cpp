@@ -6,9 +6,9 @@
 #include <string>
 #include <thread>
 
-#include "common/debug_output.h"
 #include "common/text_conversion.h"
 #include "common/utf8.h"
+#include "testing/test_env.h"
 
 namespace orra {
 namespace {
@@ -27,7 +27,7 @@ class LoopbackPair : public ::testing::Test {
   }
   // Connects the client and accepts the server end.
   void Open() {
-    ASSERT_TRUE(client_.Connect(profile_));
+    ASSERT_TRUE(client_.Connect(profile_, env_));
     auto accepted = listener_.Accept(5000);
     ASSERT_TRUE(accepted);
     server_ = std::move(*accepted);
@@ -36,6 +36,7 @@ class LoopbackPair : public ::testing::Test {
     ASSERT_EQ(server_.Send(text.data(), text.size()).bytes, text.size());
   }
 
+  testing::TestEnv env_;
   TcpSocket listener_;
   TcpSocket server_;
   ConnectionProfile profile_;
@@ -100,26 +101,21 @@ TEST_F(LoopbackPair, SendAllAndQueuedOutputArriveWhole) {
   EXPECT_EQ(got.substr(big.size()), "hello");
 }
 
-std::u16string g_debug_text;
-void CaptureDebug(std::u16string_view text) { g_debug_text += text; }
-
 TEST_F(LoopbackPair, ConnectWritesTheTargetAndReportsAFailedConnect) {
-  SetDebugSinkForTesting(&CaptureDebug);
-  g_debug_text.clear();
   Open();
   const std::string port = std::to_string(listener_.LocalPort());
-  EXPECT_EQ(g_debug_text, u"[UMySocket::Connect] Connect to [127.0.0.1:" + std::u16string(port.begin(), port.end()) + u"]\r\n");
+  EXPECT_EQ(env_.DebugText(), u"[UMySocket::Connect] Connect to [127.0.0.1:" + FromUtf8(port) + u"]\r\n");
 
   listener_.Close();
   std::string error;
-  EXPECT_FALSE(client_.Connect(profile_, &error));
+  EXPECT_FALSE(client_.Connect(profile_, env_, &error));
   EXPECT_EQ(ToWideString(error).rfind(u"服务器:127.0.0.1:" + FromUtf8(port) + u"连接失败, Error=", 0), 0u);
   EXPECT_TRUE(client_.IsBroken());
-  SetDebugSinkForTesting(nullptr);
 }
 
-TEST_F(LoopbackPair, AProxyThatRefusesFailsTheConnectWithTheServersName) {
-  // The listener plays an HTTP proxy that answers with a bare success line.
+TEST_F(LoopbackPair, AProxyAnsweringWithoutAnEstablishedTunnelFailsTheConnectWithTheServersName) {
+  // The listener plays an HTTP proxy that answers a bare "200 OK": without "Connection
+  // established" the client does not take it for a tunnel.
   ConnectionProfile via_proxy;
   via_proxy.SetServer("10.9.9.9", 9911);
   via_proxy.SetProxy(ProxyKind::kHttpConnect, "127.0.0.1", listener_.LocalPort());
@@ -132,7 +128,7 @@ TEST_F(LoopbackPair, AProxyThatRefusesFailsTheConnectWithTheServersName) {
     accepted->Send(reply.data(), reply.size());
   });
   std::string error;
-  EXPECT_FALSE(client_.Connect(via_proxy, &error));
+  EXPECT_FALSE(client_.Connect(via_proxy, env_, &error));
   proxy.join();
   EXPECT_EQ(ToWideString(error), u"代理服务器:10.9.9.9:9911通讯失败");
   EXPECT_FALSE(client_.IsOpen());

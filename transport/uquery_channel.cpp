@@ -2,7 +2,6 @@
 
 #include "transport/base64.h"
 #include "transport/memory_stream.h"
-#include "transport/traffic_counters.h"
 #include "transport/uquery_protocol.h"
 
 namespace orra {
@@ -48,7 +47,7 @@ bool UQueryChannel::ReadResponse() {
 std::optional<std::span<const uint8_t>> UQueryChannel::RoundTrip(char kind, std::string_view token,
                                                                  std::string_view text, std::string* error) {
   if (!keep_alive_ || socket_.IsBroken()) {
-    if (!socket_.Connect(*profile_, error)) return std::nullopt;
+    if (!socket_.Connect(*profile_, env_, error)) return std::nullopt;
   }
   const std::string request =
       MakeUQueryRequest(profile_->server_host, static_cast<int>(profile_->server_port), kind, token, text);
@@ -56,7 +55,7 @@ std::optional<std::span<const uint8_t>> UQueryChannel::RoundTrip(char kind, std:
     SetError(error, "POST Error!");
     return std::nullopt;
   }
-  TrafficCounters::Instance().AddSent(request.size());
+  env_.traffic().AddSent(request.size());
   if (!ReadResponse()) {
     SetError(error, "RECV Error!");
     return std::nullopt;

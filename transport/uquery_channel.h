@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "common/env.h"
 #include "transport/byte_buffer.h"
 #include "transport/connection_profile.h"
 #include "transport/frame_codec.h"
@@ -17,7 +18,8 @@ namespace orra {
 
 class UQueryChannel {
  public:
-  explicit UQueryChannel(const ConnectionProfile* profile) : profile_(profile) {}
+  // `profile` and `env` must outlive the channel.
+  UQueryChannel(const ConnectionProfile* profile, Env& env) : profile_(profile), env_(env) {}
 
   bool HasSession() const { return !token_.empty(); }
   const std::string& token() const { return token_; }
@@ -46,6 +48,7 @@ class UQueryChannel {
   std::optional<ReceivedFrame> FrameOf(std::span<const uint8_t> body, FrameCodec& codec, std::string* error);
 
   const ConnectionProfile* profile_;
+  Env& env_;
   UMySocket socket_;
   std::string token_;
   std::string status_line_;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 
-#include "common/debug_output.h"
 
 namespace orra {
 namespace {
@@ -54,11 +53,11 @@ std::optional<std::u16string> NumberFormatFor(const tagRequest& request, bool da
   return std::nullopt;
 }
 
-void ReportRefusal(ExcelObjectModel& excel) {
+void ReportRefusal(ExcelObjectModel& excel, const Env& env) {
   std::u16string line = u"[ApplyCellFormat] ";
   line += excel.LastError();
   line += u"\r\n";
-  DebugOutput(line);
+  env.Debug(line);
 }
 
 }  // namespace
@@ -80,15 +79,15 @@ std::optional<std::u16string> DecimalNumberFormat(uint8_t decimals) {
   return format;
 }
 
-void ApplyCellFormat(ExcelObjectModel* excel, const tagRequest& request, bool date_only) noexcept {
+void ApplyCellFormat(ExcelObjectModel* excel, const tagRequest& request, bool date_only, const Env& env) noexcept {
   try {
     const std::u16string_view address = CallerAddressOf(request);
     if (excel == nullptr || address.empty()) return;
     if (const auto format = NumberFormatFor(request, date_only)) {
-      if (!excel->SetNumberFormatLocal(address, *format)) return ReportRefusal(*excel);
+      if (!excel->SetNumberFormatLocal(address, *format)) return ReportRefusal(*excel, env);
     }
     if (const auto alignment = HorizontalAlignmentFor(request.alignment)) {
-      if (!excel->SetHorizontalAlignment(address, *alignment)) return ReportRefusal(*excel);
+      if (!excel->SetHorizontalAlignment(address, *alignment)) return ReportRefusal(*excel, env);
     }
   } catch (...) {
     // Formatting never changes what the cell shows; a failure here only leaves the format.

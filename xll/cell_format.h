@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/env.h"
 #include "request/excel_object_model.h"
 #include "request/request.h"
 #include "xll/value_kind.h"
@@ -32,8 +33,8 @@ std::optional<std::u16string> DecimalNumberFormat(uint8_t decimals);
 // Sets the number format (by value kind; date-or-time values take the date-only table when
 // `date_only`) and the alignment of the cell at the request's caller address. Does nothing
 // without a caller address or without Excel (`excel` null). When Excel refuses a call, its
-// error goes to the debugger output and the rest is skipped. Never fails, never throws.
+// error goes to the Env's debugger output and the rest is skipped. Never fails, never throws.
 // Excel's main thread only.
-void ApplyCellFormat(ExcelObjectModel* excel, const tagRequest& request, bool date_only) noexcept;
+void ApplyCellFormat(ExcelObjectModel* excel, const tagRequest& request, bool date_only, const Env& env) noexcept;
 
 }  // namespace orra

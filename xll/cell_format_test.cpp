@@ -6,12 +6,10 @@
 
 #include "common/debug_output.h"
 #include "testing/grid_object_model.h"
+#include "testing/test_env.h"
 
 namespace orra {
 namespace {
-
-std::u16string g_debug_output;
-void CaptureDebugOutput(std::u16string_view text) { g_debug_output.append(text); }
 
 constexpr char16_t kCell[] = u"'[Book1.xlsx]Sheet1'!B2";
 
@@ -20,17 +18,15 @@ class ApplyCellFormatTest : public ::testing::Test {
   ApplyCellFormatTest() {
     grid_.AddSheet(u"Book1.xlsx", u"Sheet1");
     std::copy(std::begin(kCell), std::end(kCell), request_.caller_address);
-    g_debug_output.clear();
-    SetDebugSinkForTesting(CaptureDebugOutput);
   }
-  ~ApplyCellFormatTest() override { SetDebugSinkForTesting(nullptr); }
 
   GridCell Apply(ValueKind kind, bool date_only = false) {
     request_.value_kind = static_cast<uint8_t>(kind);
-    ApplyCellFormat(&grid_, request_, date_only);
+    ApplyCellFormat(&grid_, request_, date_only, env_);
     return *grid_.Cell(kCell);
   }
 
+  testing::TestEnv env_;
   GridObjectModel grid_;
   tagRequest request_{7};
 };
@@ -70,7 +66,7 @@ TEST_F(ApplyCellFormatTest, AlignmentAppliesToEveryKindAndTextsGetNoNumberFormat
   request_.alignment = 2;
   EXPECT_EQ(Apply(ValueKind::kDateTime).horizontal_alignment, kAlignRight);
   request_.value_kind = 3;
-  ApplyCellFormat(&grid_, request_, false);
+  ApplyCellFormat(&grid_, request_, false, env_);
   EXPECT_EQ(grid_.Cell(kCell)->horizontal_alignment, kAlignRight);
 }
 
@@ -86,25 +82,25 @@ TEST_F(ApplyCellFormatTest, AnAttributeBeyondItsTableSetsNothingButTheOtherStill
   request_.alignment = 2;
   request_.decimals = kMaxDecimals + 1;
   request_.value_kind = static_cast<uint8_t>(ValueKind::kNumber);
-  ApplyCellFormat(&fresh, request_, false);
+  ApplyCellFormat(&fresh, request_, false, env_);
   EXPECT_EQ(fresh.Cell(kCell)->number_format, std::nullopt);
   EXPECT_EQ(fresh.Cell(kCell)->horizontal_alignment, kAlignRight);
 
   request_.date_style = 6;
   request_.value_kind = static_cast<uint8_t>(ValueKind::kDateTime);
-  ApplyCellFormat(&fresh, request_, true);
+  ApplyCellFormat(&fresh, request_, true, env_);
   EXPECT_EQ(fresh.Cell(kCell)->number_format, std::nullopt);
-  EXPECT_TRUE(g_debug_output.empty());
+  EXPECT_TRUE(env_.DebugText().empty());
 }
 
 TEST_F(ApplyCellFormatTest, WithoutExcelOrAddressNothingHappens) {
   request_.value_kind = static_cast<uint8_t>(ValueKind::kNumber);
-  ApplyCellFormat(nullptr, request_, false);
+  ApplyCellFormat(nullptr, request_, false, env_);
   request_.caller_address[0] = 0;
   grid_.FailCall(GridCall::kSetNumberFormatLocal, u"must not be called");
   grid_.FailCall(GridCall::kSetHorizontalAlignment, u"must not be called");
-  ApplyCellFormat(&grid_, request_, false);
-  EXPECT_TRUE(g_debug_output.empty());
+  ApplyCellFormat(&grid_, request_, false, env_);
+  EXPECT_TRUE(env_.DebugText().empty());
 }
 
 TEST_F(ApplyCellFormatTest, ARefusalIsReportedAndEndsTheFormatting) {
@@ -112,20 +108,20 @@ TEST_F(ApplyCellFormatTest, ARefusalIsReportedAndEndsTheFormatting) {
   request_.decimals = 2;
   const GridCell cell = Apply(ValueKind::kNumber);
   EXPECT_EQ(cell.horizontal_alignment, std::nullopt);
-  EXPECT_EQ(g_debug_output, u"[ApplyCellFormat] Unable to set the NumberFormatLocal property\r\n");
+  EXPECT_EQ(env_.DebugText(), u"[ApplyCellFormat] Unable to set the NumberFormatLocal property\r\n");
 
-  g_debug_output.clear();
+  env_.ClearDebugText();
   ASSERT_TRUE(grid_.DeleteSheet(u"[Book1.xlsx]Sheet1"));
   grid_.ClearFailure(GridCall::kSetNumberFormatLocal);
   request_.value_kind = static_cast<uint8_t>(ValueKind::kText);
-  ApplyCellFormat(&grid_, request_, false);
-  EXPECT_NE(g_debug_output.find(u"does not exist"), std::u16string::npos);
+  ApplyCellFormat(&grid_, request_, false, env_);
+  EXPECT_NE(env_.DebugText().find(u"does not exist"), std::u16string::npos);
 }
 
 TEST_F(ApplyCellFormatTest, AnAddressFillingItsFieldIsReadNoFurther) {
   std::fill(std::begin(request_.caller_address), std::end(request_.caller_address), u'A');
-  ApplyCellFormat(&grid_, request_, false);  // unresolvable; must not read past the field
-  EXPECT_NE(g_debug_output.find(std::u16string(kCallerAddressUnits, u'A')), std::u16string::npos);
+  ApplyCellFormat(&grid_, request_, false, env_);  // unresolvable; must not read past the field
+  EXPECT_NE(env_.DebugText().find(std::u16string(kCallerAddressUnits, u'A')), std::u16string::npos);
 }
 
 class ThrowingExcel : public ExcelObjectModel {
@@ -144,9 +140,9 @@ class ThrowingExcel : public ExcelObjectModel {
 TEST_F(ApplyCellFormatTest, NothingThrownInsideEscapes) {
   ThrowingExcel excel;
   request_.value_kind = static_cast<uint8_t>(ValueKind::kNumber);
-  EXPECT_NO_THROW(ApplyCellFormat(&excel, request_, false));
+  EXPECT_NO_THROW(ApplyCellFormat(&excel, request_, false, env_));
   request_.value_kind = static_cast<uint8_t>(ValueKind::kText);
-  EXPECT_NO_THROW(ApplyCellFormat(&excel, request_, false));
+  EXPECT_NO_THROW(ApplyCellFormat(&excel, request_, false, env_));
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <limits>
 
 #include "common/text_conversion.h"
-#include "request/cell_messages.h"
 #include "transport/query_reply.h"
 #include "transport/result_set.h"
 #include "xll/cell_format.h"
@@ -18,7 +17,9 @@ namespace {
 constexpr int kValueColumn = 0;
 constexpr double kSecondsPerDay = 86400;
 
-CellValue Message(CellMessage message) { return CellValue::Text(CellMessageTable::Text(message)); }
+CellValue Message(const CellMessageTable& messages, CellMessage message) {
+  return CellValue::Text(messages.Text(message));
+}
 
 CellValue TextOrNoValue(std::u16string text) {
   return CellValue::Text(text.empty() ? std::u16string(kNoValueText) : std::move(text));
@@ -30,11 +31,12 @@ int32_t ClampToInt32(int64_t value) {
 }
 
 // A date-or-time text as a serial day plus the time of day as a fraction of it.
-CellValue RenderDateTime(const std::u16string& text, const tagRequest& request, ExcelObjectModel* excel) {
+CellValue RenderDateTime(const std::u16string& text, const tagRequest& request, ExcelObjectModel* excel,
+                         const Env& env) {
   if (text.empty()) return CellValue::Text(kNoValueText);
   const DateTimeParts parts = ReadDateTimeText(text);
   const int64_t seconds = int64_t{parts.hour} * 3600 + int64_t{parts.minute} * 60 + parts.second;
-  if (seconds == 0) ApplyCellFormat(excel, request, true);
+  if (seconds == 0) ApplyCellFormat(excel, request, true, env);
   const int64_t yyyymmdd = int64_t{parts.year} * 10000 + int64_t{parts.month} * 100 + parts.day;
   return CellValue::Number(static_cast<double>(seconds) / kSecondsPerDay + SerialDayFromYmd(ClampToInt32(yyyymmdd)));
 }
@@ -44,35 +46,37 @@ CellValue RenderNumber(double number) {
   return std::isfinite(number) ? CellValue::Number(number) : CellValue::Text(kNoValueText);
 }
 
-CellValue RenderFirstValue(const ResultSet& table, const tagRequest& request, ExcelObjectModel* excel) {
+CellValue RenderFirstValue(const ResultSet& table, const tagRequest& request, ExcelObjectModel* excel,
+                           const Env& env) {
   switch (static_cast<ValueKind>(request.value_kind)) {
     case ValueKind::kText:
       return TextOrNoValue(table.Text(kValueColumn));
     case ValueKind::kDateTime:
-      return RenderDateTime(table.Text(kValueColumn), request, excel);
+      return RenderDateTime(table.Text(kValueColumn), request, excel, env);
     case ValueKind::kNumber:
       return RenderNumber(table.Number(kValueColumn));
   }
   return CellValue::Text(kNoValueText);
 }
 
-CellValue Render(const tagRequest* request, ExcelObjectModel* excel) {
-  if (request == nullptr || request->result == nullptr) return Message(CellMessage::kNoData);
+CellValue Render(const tagRequest* request, ExcelObjectModel* excel, const CellMessageTable& messages,
+                 const Env& env) {
+  if (request == nullptr || request->result == nullptr) return Message(messages, CellMessage::kNoData);
   const auto reply = ReadQueryReply(request->result->bytes());
-  if (!reply) return Message(CellMessage::kNullValue);
+  if (!reply) return Message(messages, CellMessage::kNullValue);
   if (reply->failed) return CellValue::Text(ToWideString(reply->error_text));
   ResultSet table;
   if (!table.Open(reply->table) || table.RowCount() < 1 || table.ColumnCount() < 1) {
-    return Message(CellMessage::kNullValue);
+    return Message(messages, CellMessage::kNullValue);
   }
   table.First();
-  ApplyCellFormat(excel, *request, false);
-  return RenderFirstValue(table, *request, excel);
+  ApplyCellFormat(excel, *request, false, env);
+  return RenderFirstValue(table, *request, excel, env);
 }
 
-CellValue NoDataOrZero() noexcept {
+CellValue NoDataOrZero(const CellMessageTable& messages) noexcept {
   try {
-    return Message(CellMessage::kNoData);
+    return Message(messages, CellMessage::kNoData);
   } catch (...) {
     return CellValue::Number(0);
   }
@@ -80,11 +84,12 @@ CellValue NoDataOrZero() noexcept {
 
 }  // namespace
 
-CellValue RenderSingleValue(const tagRequest* request, ExcelObjectModel* excel) noexcept {
+CellValue RenderSingleValue(const tagRequest* request, ExcelObjectModel* excel, const CellMessageTable& messages,
+                            const Env& env) noexcept {
   try {
-    return Render(request, excel);
+    return Render(request, excel, messages, env);
   } catch (...) {
-    return NoDataOrZero();
+    return NoDataOrZero(messages);
   }
 }
 

@@ -8,6 +8,8 @@
 // its own copy of the record: the reply block is shared, so no lock is held meanwhile.
 // Excel's main thread only.
 
+#include "common/env.h"
+#include "request/cell_messages.h"
 #include "request/excel_object_model.h"
 #include "request/request.h"
 #include "xll/cell_value.h"
@@ -17,6 +19,7 @@ namespace orra {
 // The text of a value that is empty, absent, or of a kind that has no rendering.
 inline constexpr std::u16string_view kNoValueText = u"--";
 
+// Messages come from `messages`; a refused format goes to the Env's debugger output.
 // - no record or no reply block: the noData message;
 // - the reply's error flag is set: the server's error text (GBK to UTF-16), no formatting;
 // - a reply or table that cannot be read, or a table without a row or a column: nullValue;
@@ -26,6 +29,7 @@ inline constexpr std::u16string_view kNoValueText = u"--";
 //   could not hold); any other kind "--".
 // `excel` is null when the add-in holds no Excel application; only the formatting is skipped.
 // Never throws: a failure inside gives the noData message.
-CellValue RenderSingleValue(const tagRequest* request, ExcelObjectModel* excel) noexcept;
+CellValue RenderSingleValue(const tagRequest* request, ExcelObjectModel* excel, const CellMessageTable& messages,
+                            const Env& env) noexcept;
 
 }  // namespace orra

@@ -6,11 +6,11 @@
 #include <ostream>
 #include <vector>
 
-#include "common/debug_output.h"
 #include "common/text_conversion.h"
 #include "request/cell_messages.h"
 #include "testing/grid_object_model.h"
 #include "testing/result_set_writer.h"
+#include "testing/test_env.h"
 #include "transport/query_reply.h"
 #include "xll/date_text.h"
 #include "xll/value_kind.h"
@@ -37,40 +37,36 @@ Bytes OneValueTable(ColumnType type, const Bytes& value) {
   return writer.Finish();
 }
 
-std::u16string g_debug_output;
-void CaptureDebugOutput(std::u16string_view text) { g_debug_output.append(text); }
-
 class RenderSingleValueTest : public ::testing::Test {
  protected:
   RenderSingleValueTest() {
     grid_.AddSheet(u"Book1.xlsx", u"Sheet1");
     std::copy(std::begin(kCell), std::end(kCell), request_.caller_address);
     request_.SetStatus(RequestStatus::kAnswered);
-    g_debug_output.clear();
-    SetDebugSinkForTesting(CaptureDebugOutput);
   }
-  ~RenderSingleValueTest() override {
-    SetDebugSinkForTesting(nullptr);
-    CellMessageTable::UseStandardTextsForTesting();
+  CellValue RenderRequest(const tagRequest* request, ExcelObjectModel* excel) {
+    return RenderSingleValue(request, excel, messages_, env_);
   }
 
   void Answer(const Bytes& reply) { request_.result = SharedBlock(PooledBlock::CopyOf(reply)); }
   CellValue Render(ValueKind kind, ColumnType type, const Bytes& value) {
     request_.value_kind = static_cast<uint8_t>(kind);
     Answer(MakeTableReply(OneValueTable(type, value)));
-    return RenderSingleValue(&request_, &grid_);
+    return RenderRequest(&request_, &grid_);
   }
   GridCell Cell() const { return *grid_.Cell(kCell); }
 
+  testing::TestEnv env_;
+  CellMessageTable messages_;
   GridObjectModel grid_;
   tagRequest request_{7};
 };
 
 TEST_F(RenderSingleValueTest, WithoutARecordOrAReplyTheCellShowsNoData) {
-  EXPECT_EQ(RenderSingleValue(nullptr, &grid_), CellValue::Text(u"#System?"));
-  EXPECT_EQ(RenderSingleValue(&request_, &grid_), CellValue::Text(u"#System?"));
-  CellMessageTable::UseDeveloperTexts();
-  EXPECT_EQ(RenderSingleValue(&request_, &grid_), CellValue::Text(u"NODATA"));
+  EXPECT_EQ(RenderRequest(nullptr, &grid_), CellValue::Text(u"#System?"));
+  EXPECT_EQ(RenderRequest(&request_, &grid_), CellValue::Text(u"#System?"));
+  messages_.UseDeveloperTexts();
+  EXPECT_EQ(RenderRequest(&request_, &grid_), CellValue::Text(u"NODATA"));
   EXPECT_TRUE(grid_.CellsOf(u"[Book1.xlsx]Sheet1").empty());
 }
 
@@ -78,17 +74,17 @@ TEST_F(RenderSingleValueTest, AServerErrorShowsItsTextAndLeavesTheFormatAlone) {
   request_.value_kind = static_cast<uint8_t>(ValueKind::kNumber);
   request_.alignment = 2;
   Answer(MakeErrorReply(ToNarrowString(u"用户无权限")));
-  EXPECT_EQ(RenderSingleValue(&request_, &grid_), CellValue::Text(u"用户无权限"));
+  EXPECT_EQ(RenderRequest(&request_, &grid_), CellValue::Text(u"用户无权限"));
   // An error text without its terminator ends with the block.
   Bytes cut = MakeErrorReply("no such code");
   cut.pop_back();
   Answer(cut);
-  EXPECT_EQ(RenderSingleValue(&request_, &grid_), CellValue::Text(u"no such code"));
+  EXPECT_EQ(RenderRequest(&request_, &grid_), CellValue::Text(u"no such code"));
   EXPECT_TRUE(grid_.CellsOf(u"[Book1.xlsx]Sheet1").empty());
 }
 
 TEST_F(RenderSingleValueTest, AnUnreadableOrEmptyTableShowsNullValueUnformatted) {
-  CellMessageTable::UseDeveloperTexts();  // "NULL" then differs from every other message
+  messages_.UseDeveloperTexts();  // "NULL" then differs from every other message
   request_.value_kind = static_cast<uint8_t>(ValueKind::kNumber);
   ResultSetWriter no_rows;
   no_rows.AddColumn("a", 2);
@@ -104,12 +100,12 @@ TEST_F(RenderSingleValueTest, AnUnreadableOrEmptyTableShowsNullValueUnformatted)
   };
   for (const Bytes& reply : replies) {
     Answer(reply);
-    EXPECT_EQ(RenderSingleValue(&request_, &grid_), CellValue::Text(u"NULL")) << reply.size();
+    EXPECT_EQ(RenderRequest(&request_, &grid_), CellValue::Text(u"NULL")) << reply.size();
   }
   Bytes length_past_end = MakeTableReply(OneValueTable(ColumnType::kInt32, EncodeInt32(1)));
   length_past_end[16] += 1;  // the reply's table length passes the end
   Answer(length_past_end);
-  EXPECT_EQ(RenderSingleValue(&request_, &grid_), CellValue::Text(u"NULL"));
+  EXPECT_EQ(RenderRequest(&request_, &grid_), CellValue::Text(u"NULL"));
   EXPECT_TRUE(grid_.CellsOf(u"[Book1.xlsx]Sheet1").empty());
 }
 
@@ -118,10 +114,10 @@ TEST_F(RenderSingleValueTest, EveryCutOfAReplyRendersWithoutReadingPastIt) {
   const Bytes reply = MakeTableReply(OneValueTable(ColumnType::kGbkText, EncodeGbk("abc")));
   for (size_t n = 0; n < reply.size(); ++n) {
     Answer(Bytes(reply.begin(), reply.begin() + static_cast<std::ptrdiff_t>(n)));
-    EXPECT_EQ(RenderSingleValue(&request_, &grid_), CellValue::Text(u"NULL")) << n;
+    EXPECT_EQ(RenderRequest(&request_, &grid_), CellValue::Text(u"NULL")) << n;
   }
   Answer(reply);
-  EXPECT_EQ(RenderSingleValue(&request_, &grid_), CellValue::Text(u"abc"));
+  EXPECT_EQ(RenderRequest(&request_, &grid_), CellValue::Text(u"abc"));
 }
 
 TEST_F(RenderSingleValueTest, TextsShowAsTheyAreAndEmptyAsDashes) {
@@ -179,7 +175,7 @@ TEST_F(RenderSingleValueTest, AnotherKindShowsDashesButIsStillAligned) {
   request_.alignment = 0;
   request_.value_kind = 7;
   Answer(MakeTableReply(OneValueTable(ColumnType::kInt32, EncodeInt32(5))));
-  EXPECT_EQ(RenderSingleValue(&request_, &grid_), CellValue::Text(u"--"));
+  EXPECT_EQ(RenderRequest(&request_, &grid_), CellValue::Text(u"--"));
   EXPECT_EQ(Cell().horizontal_alignment, kAlignLeft);
   EXPECT_EQ(Cell().number_format, std::nullopt);
 }
@@ -189,22 +185,22 @@ TEST_F(RenderSingleValueTest, RowsThatCannotBeReadGiveAbsentValues) {
   Bytes table = OneValueTable(ColumnType::kInt32, EncodeInt32(5));
   table[12 + 86] = 0xFF;  // the first row's length passes the end of the table
   Answer(MakeTableReply(table));
-  EXPECT_EQ(RenderSingleValue(&request_, &grid_), CellValue::Number(0));
+  EXPECT_EQ(RenderRequest(&request_, &grid_), CellValue::Number(0));
 }
 
 TEST_F(RenderSingleValueTest, FormattingProblemsNeverChangeTheValue) {
   request_.decimals = 2;
   EXPECT_EQ(Render(ValueKind::kNumber, ColumnType::kInt32, EncodeInt32(9)), CellValue::Number(9));
   request_.value_kind = static_cast<uint8_t>(ValueKind::kNumber);
-  EXPECT_EQ(RenderSingleValue(&request_, nullptr), CellValue::Number(9));  // no Excel held
+  EXPECT_EQ(RenderRequest(&request_, nullptr), CellValue::Number(9));  // no Excel held
 
   grid_.FailCall(GridCall::kSetNumberFormatLocal, u"Unable to set the NumberFormatLocal property");
-  EXPECT_EQ(RenderSingleValue(&request_, &grid_), CellValue::Number(9));
-  EXPECT_NE(g_debug_output.find(u"Unable to set the NumberFormatLocal property"), std::u16string::npos);
+  EXPECT_EQ(RenderRequest(&request_, &grid_), CellValue::Number(9));
+  EXPECT_NE(env_.DebugText().find(u"Unable to set the NumberFormatLocal property"), std::u16string::npos);
 
   request_.caller_address[1] = u'?';  // no longer resolves
   grid_.ClearFailure(GridCall::kSetNumberFormatLocal);
-  EXPECT_EQ(RenderSingleValue(&request_, &grid_), CellValue::Number(9));
+  EXPECT_EQ(RenderRequest(&request_, &grid_), CellValue::Number(9));
 }
 
 }  // namespace

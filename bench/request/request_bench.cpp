@@ -80,7 +80,7 @@ struct Environment {
   std::u16string indicator;
 };
 
-Environment& Env() {
+Environment& Shared() {
   static Environment env;
   return env;
 }
@@ -88,13 +88,14 @@ Environment& Env() {
 struct Pipeline {
   explicit Pipeline(bool start) {
     RequestPipeline::Options options;
-    options.profile.SetServer("127.0.0.1", Env().server.port());
-    options.login_block_name = Env().block_name;
-    pipeline = std::make_unique<RequestPipeline>(store, requests, queue, timer, options);
+    options.profile.SetServer("127.0.0.1", Shared().server.port());
+    options.login_block_name = Shared().block_name;
+    pipeline = std::make_unique<RequestPipeline>(env, store, requests, queue, timer, options);
     if (start) pipeline->Start(nullptr);
   }
-  COrraData store;
-  RequestsDictionary requests;
+  PlatformEnv env;
+  COrraData store{env};
+  RequestsDictionary requests{env};
   JobQueue queue;
   NoTimer timer;
   std::unique_ptr<RequestPipeline> pipeline;
@@ -105,7 +106,7 @@ void BM_ConnectData(benchmark::State& state) {
   p.pipeline->login().Check();
   int64_t topic = 0;
   for (auto _ : state) {
-    p.pipeline->rtd().ConnectData(static_cast<int32_t>(++topic), Env().Topics(topic));
+    p.pipeline->rtd().ConnectData(static_cast<int32_t>(++topic), Shared().Topics(topic));
     if (topic % 10000 == 0) {
       state.PauseTiming();
       for (int64_t t = topic - 9999; t <= topic; ++t) p.requests.Remove(static_cast<int32_t>(t));
@@ -118,7 +119,7 @@ void BM_ParseTopicsOnly(benchmark::State& state) {
   int64_t topic = 0;
   for (auto _ : state) {
     tagRequest record(static_cast<int32_t>(++topic));
-    benchmark::DoNotOptimize(ParseTopics(Env().Topics(topic), record, nullptr));
+    benchmark::DoNotOptimize(ParseTopics(Shared().Topics(topic), record, nullptr));
   }
 }
 
@@ -137,7 +138,8 @@ void FillAnswered(RequestsDictionary& requests) {
 
 void BM_RefreshData(benchmark::State& state) {
   const int32_t changed = static_cast<int32_t>(state.range(0));
-  RequestsDictionary requests;
+  PlatformEnv env;
+  RequestsDictionary requests(env);
   FillAnswered(requests);
   const uint8_t body[] = {0};
   SharedBlock block = PooledBlock::CopyOf(body);
@@ -162,7 +164,7 @@ void BM_WalkMapFloor(benchmark::State& state) {
 void BM_EndToEnd100k(benchmark::State& state) {
   for (auto _ : state) {
     Pipeline p(true);
-    for (int32_t t = 1; t <= kRecords; ++t) p.pipeline->rtd().ConnectData(t, Env().Topics(t));
+    for (int32_t t = 1; t <= kRecords; ++t) p.pipeline->rtd().ConnectData(t, Shared().Topics(t));
     size_t reported = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
     while (reported < static_cast<size_t>(kRecords) && std::chrono::steady_clock::now() < deadline) {
@@ -180,11 +182,11 @@ void BM_CompressBodiesFloor(benchmark::State& state) {
   // The same query documents the pipeline sends, compressed one by one: the send path's cost.
   Pipeline p(false);
   p.pipeline->login().Check();
-  const auto descriptor = p.store.FindIndicator(Env().indicator);
+  const auto descriptor = p.store.FindIndicator(Shared().indicator);
   std::vector<std::unique_ptr<QueryJob>> jobs;
   for (int32_t t = 1; t <= 3; ++t) {
     tagRequest record(t);
-    ParseTopics(Env().Topics(t), record, nullptr);
+    ParseTopics(Shared().Topics(t), record, nullptr);
     dozodavu_netcfg document;
     BuildQueryDocument(record, *descriptor, p.store, document);
     jobs.push_back(QueryJob::ForQuery(static_cast<uint64_t>(t), u"xdbr", document));
@@ -205,7 +207,7 @@ void BM_MemoryPerPendingRequest(benchmark::State& state) {
     Pipeline p(false);
     p.pipeline->login().Check();
     const size_t before = mallinfo2().uordblks;
-    for (int32_t t = 1; t <= kRecords; ++t) p.pipeline->rtd().ConnectData(t, Env().Topics(t));
+    for (int32_t t = 1; t <= kRecords; ++t) p.pipeline->rtd().ConnectData(t, Shared().Topics(t));
     const size_t after = mallinfo2().uordblks;
     state.counters["bytes_per_request"] = static_cast<double>(after - before) / kRecords;
   }

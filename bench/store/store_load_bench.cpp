@@ -12,10 +12,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/file_system.h"
 #include "common/utf8.h"
 #include "store/byte_reader.h"
 #include "store/compressed_body.h"
-#include "store/file_system.h"
 #include "store/orra_data.h"
 #include "store/store_files.h"
 #include "testing/terminal_description.h"
@@ -135,7 +135,8 @@ double Seconds(void (*work)(const std::u16string&)) {
 }
 
 void LoadStore(const std::u16string& dir) {
-  orra::COrraData store;
+  orra::PlatformEnv env;
+  orra::COrraData store(env);
   store.SetWritesAllowed(false);
   store.SetDataDirectory(dir);
   store.Load();

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/compression.h"
+#include "common/env.h"
 #include "testing/result_set_writer.h"
 #include "transport/frame_codec.h"
 #include "transport/message_code.h"
@@ -77,10 +78,10 @@ struct LoopbackSink {
       auto accepted = listener->Accept(5000);
       server.Adopt(std::move(*accepted));
     });
-    client.Connect(profile);
+    client.Connect(profile, env);
     accept.join();
     reader = std::thread([this, decode] {
-      FrameCodec codec;
+      FrameCodec codec(env.traffic());
       std::vector<uint8_t> chunk(1 << 16);
       while (true) {
         if (decode) {
@@ -98,6 +99,7 @@ struct LoopbackSink {
     client.Close();
     reader.join();
   }
+  PlatformEnv env;
   UMySocket client;
   UMySocket server;
   std::thread reader;
@@ -109,7 +111,7 @@ void BM_SendAndReceiveQueryFrames(benchmark::State& state) {
   const auto payload = TypicalPayload();
   for (auto _ : state) {
     LoopbackSink sink(/*decode=*/true);
-    FrameCodec codec;
+    FrameCodec codec(sink.env.traffic());
     ByteBuffer out;
     for (int i = 0; i < kFrames; ++i) {
       codec.Encode(MessageCode::kQuery, payload, static_cast<uint32_t>(i), out);
@@ -154,7 +156,8 @@ BENCHMARK(BM_CompressBufferKeptStream)->Unit(benchmark::kMillisecond)->Iteration
 
 void BM_Baseline_WriteCompressedBytes(benchmark::State& state) {
   const auto payload = TypicalPayload();
-  FrameCodec codec;
+  TrafficCounters traffic;
+  FrameCodec codec(traffic);
   ByteBuffer frame;
   codec.Encode(MessageCode::kQuery, payload, 0, frame);
   for (auto _ : state) {

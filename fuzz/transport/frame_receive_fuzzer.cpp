@@ -7,7 +7,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   orra::MemoryStream stream({data, size});
-  orra::FrameCodec codec;
+  orra::TrafficCounters traffic;
+  orra::FrameCodec codec(traffic);
   for (int frames = 0; frames < 64; ++frames) {
     const auto frame = codec.Receive(stream);
     if (!frame) break;

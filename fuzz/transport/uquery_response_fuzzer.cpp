@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto reply = orra::ReadUQueryReplyBody(response->body);
   if (reply && reply->payload.size() > orra::FrameHeader::kSize) {
     orra::MemoryStream stream(reply->payload);
-    orra::FrameCodec codec;
+    orra::TrafficCounters traffic;
+    orra::FrameCodec codec(traffic);
     (void)codec.Receive(stream);
   }
   return 0;

@@ -14,6 +14,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/env.h"
 #include "common/text_conversion.h"
 #include "common/utf8.h"
 #include "request/cell_messages.h"
@@ -107,7 +108,7 @@ class PipelineEndToEnd : public ::testing::Test {
     RequestPipeline::Options pipeline_options;
     pipeline_options.profile.SetServer("127.0.0.1", server_.port());
     pipeline_options.login_block_name = block_name_;
-    pipeline_ = std::make_unique<RequestPipeline>(store_, requests_, queue_, timer_, pipeline_options);
+    pipeline_ = std::make_unique<RequestPipeline>(env_, store_, requests_, queue_, timer_, pipeline_options);
     ASSERT_TRUE(pipeline_->Start(&error)) << error;
   }
 
@@ -154,9 +155,9 @@ class PipelineEndToEnd : public ::testing::Test {
   // What the cell of `topic` shows, as XDP gives it.
   CellValue Shown(int32_t topic) {
     const auto record = requests_.Find(topic);
-    if (!record) return CellValue::Text(CellMessageTable::Text(CellMessage::kFetching));
+    if (!record) return CellValue::Text(messages_.Text(CellMessage::kFetching));
     const auto message = MessageForStatus(record->status, FunctionShape::kSingleValue);
-    return message ? CellValue::Text(CellMessageTable::Text(*message)) : RenderSingleValue(&*record, &grid_);
+    return message ? CellValue::Text(messages_.Text(*message)) : RenderSingleValue(&*record, &grid_, messages_, env_);
   }
 
   Json terminal_;
@@ -167,8 +168,11 @@ class PipelineEndToEnd : public ::testing::Test {
   server::StandInServer server_{data_};
   std::string block_name_;
   std::unique_ptr<LoginBlockPublisher> login_block_;
-  COrraData store_;
-  RequestsDictionary requests_;
+  // The system's clock and files, as in the add-in: answers and relative dates are real.
+  PlatformEnv env_;
+  CellMessageTable messages_;
+  COrraData store_{env_};
+  RequestsDictionary requests_{env_};
   JobQueue queue_;
   NoTimer timer_;
   GridObjectModel grid_;
@@ -270,7 +274,7 @@ TEST_F(PipelineEndToEnd, UnknownIndicatorDisconnectedTopicAndDeveloperTexts) {
   for (int32_t t = 10; t < 400; ++t) pipeline_->rtd().ConnectData(t, Topics(t, "000001", indicators_[t % 50].name));
 
   // Developer mode switches the texts while the requests are on their way.
-  CLogThread::Instance().Start(directory_);
+  CLogThread::Instance().Start(directory_, env_, messages_);
   TickUntilSettled({1});
   EXPECT_EQ(requests_.Find(1)->Status(), RequestStatus::kNoIndicator);
   EXPECT_EQ(Shown(1), CellValue::Text(u"NOINDEX"));
@@ -284,7 +288,6 @@ TEST_F(PipelineEndToEnd, UnknownIndicatorDisconnectedTopicAndDeveloperTexts) {
   EXPECT_EQ(Shown(500), CellValue::Text(u"Timeout"));
   for (int32_t t : rest) EXPECT_EQ(requests_.Find(t)->Status(), RequestStatus::kAnswered) << t;
   CLogThread::Instance().Stop();
-  CellMessageTable::UseStandardTextsForTesting();
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "common/utf8.h"
 #include "tests/transport/child_process.h"
+#include "testing/test_env.h"
 #include "tests/transport/query_client.h"
 #include "tests/transport/sample_server.h"
 
@@ -82,7 +83,8 @@ class ProxyTest : public ::testing::Test {
   }
   // Connects through the proxy and runs one query with the connection thread.
   void ExpectQueryAnswered(const ConnectionProfile& profile) {
-    ServerConnection probe(profile);
+    TestEnv env;
+    ServerConnection probe(profile, env);
     std::string error;
     ASSERT_TRUE(probe.Connect(&error)) << ToUtf8(ToWideString(error));
     probe.Close();
@@ -93,7 +95,8 @@ class ProxyTest : public ::testing::Test {
     EXPECT_EQ(client.FirstText(1), u"10.52");
   }
   void ExpectRefused(const ConnectionProfile& profile) {
-    ServerConnection connection(profile);
+    TestEnv env;
+    ServerConnection connection(profile, env);
     std::string error;
     EXPECT_FALSE(connection.Connect(&error));
     EXPECT_EQ(ToWideString(error), u"代理服务器:127.0.0.1:" + FromUtf8(std::to_string(sample_.server().port())) + u"通讯失败");

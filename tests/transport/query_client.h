@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/text_conversion.h"
+#include "testing/test_env.h"
 #include "transport/connection_thread.h"
 #include "transport/query_document.h"
 #include "transport/query_reply.h"
@@ -19,7 +20,7 @@ namespace orra::testing {
 
 class QueryClient {
  public:
-  explicit QueryClient(const ConnectionProfile& profile) : connection_(profile), thread_(queue_) {}
+  explicit QueryClient(const ConnectionProfile& profile) : connection_(profile, env_), thread_(env_, queue_) {}
   ~QueryClient() { thread_.Stop(); }
 
   bool Start() {
@@ -69,6 +70,7 @@ class QueryClient {
   JobQueue& queue() { return queue_; }
 
  private:
+  TestEnv env_;
   JobQueue queue_;
   ServerConnection connection_;
   ConnectionThread thread_;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/test_env.h"
 #include "tests/transport/query_client.h"
 #include "tests/transport/sample_server.h"
 #include "transport/message_code.h"
@@ -45,8 +46,9 @@ TEST(UQueryExchange, APollOfAnExpiredSessionSaysSo) {
   SampleServer sample(true);
   ASSERT_TRUE(sample.ok());
   ConnectionProfile profile = sample.UQueryProfile();
-  UQueryChannel channel(&profile);
-  FrameCodec codec;
+  TestEnv env;
+  UQueryChannel channel(&profile, env);
+  FrameCodec codec(env.traffic());
   std::optional<ReceivedFrame> frame;
   ASSERT_TRUE(channel.Login());
   EXPECT_EQ(channel.token().size(), 8u);
@@ -61,7 +63,8 @@ TEST(UQueryExchange, ADamagedReplyFrameFailsTheExchangeAndForgetsTheSession) {
   ASSERT_TRUE(sample.ok());
   sample.server().SetFault(server::Fault{server::Fault::Kind::kWrongLength, 0});
   ConnectionProfile profile = sample.UQueryProfile();
-  ServerConnection connection(profile);
+  TestEnv env;
+  ServerConnection connection(profile, env);
   ASSERT_TRUE(connection.Connect());
   std::optional<ReceivedFrame> reply;
   const uint8_t body[200] = {};

@@ -138,7 +138,7 @@ void StandInServer::Spawn(TcpSocket socket, bool uquery) {
 }
 
 void StandInServer::ServeBinary(UMySocket& connection) {
-  FrameCodec codec;
+  FrameCodec codec(traffic_);
   int replies = 0;
   if (CurrentFault().kind == Fault::Kind::kCloseAfter && CurrentFault().count == 0) return;
   while (AwaitData(connection, stopping_)) {
@@ -242,7 +242,7 @@ std::string StandInServer::UQueryBody(const std::string& body) {
   const auto decoded = Base64Decode(text);
   if (!decoded) return Response("-1,", true);
   MemoryStream stream(*decoded);
-  FrameCodec codec;
+  FrameCodec codec(traffic_);
   const auto frame = codec.Receive(stream);
   if (!frame) return Response("-1,", true);
   // Every request frame needs a reply frame: a heartbeat is answered with one of its own.

@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "common/traffic_counters.h"
 #include "tools/orra-server/fault_mode.h"
 #include "tools/orra-server/server_data.h"
 #include "transport/frame_codec.h"
@@ -79,6 +80,7 @@ class StandInServer {
   uint16_t port_ = 0;
   uint16_t uquery_port_ = 0;
   std::atomic<bool> stopping_{false};
+  TrafficCounters traffic_;  // the server's side of the traffic; no heartbeat reports it
   std::thread acceptor_;
   std::list<Worker> workers_;  // touched by the accepting thread and by Stop after it ended
 

@@ -9,10 +9,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/file_system.h"
 #include "common/text_conversion.h"
 #include "common/utf8.h"
 #include "request/login_block.h"
-#include "store/file_system.h"
 #include "store/store_files.h"
 #include "testing/login_block_publisher.h"
 #include "testing/terminal_description.h"

@@ -5,14 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "common/env.h"
+
 namespace orra::cli {
 
 struct Command {
   std::string name;     // first word(s) after `orra`, e.g. "store dump"
   std::string usage;    // one line: arguments and options
   std::string summary;  // one line: what it does
-  // Arguments after the name. Answers the process exit code; prints its own errors.
-  int (*run)(const std::vector<std::string>& args);
+  // Arguments after the name, and the process's environment (a command may build its own from
+  // it). Answers the process exit code; prints its own errors.
+  int (*run)(const std::vector<std::string>& args, Env& env);
 };
 
 class CommandRegistrar {

@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "orra: unknown command '%s'; 'orra --help' lists the commands\n", args[0].c_str());
       return 2;
     }
-    return command->run(std::vector<std::string>(args.begin() + static_cast<long>(words), args.end()));
+    orra::PlatformEnv env;
+    return command->run(std::vector<std::string>(args.begin() + static_cast<long>(words), args.end()), env);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "orra: %s\n", e.what());
     return 2;

@@ -27,7 +27,7 @@
 namespace orra::cli {
 namespace {
 
-int RunQuery(const std::vector<std::string>& args);
+int RunQuery(const std::vector<std::string>& args, Env& env);
 
 const Command kQuery{
     "query",
@@ -228,12 +228,19 @@ struct Outcome {
 
 constexpr uint32_t kContext = 1;
 
-int RunQuery(const std::vector<std::string>& args) {
+// Without --verbose the connection's debugger lines would mix with the answer on the terminal.
+class DiscardingSink final : public DebugSink {
+ public:
+  void Write(std::u16string_view) override {}
+};
+
+int RunQuery(const std::vector<std::string>& args, Env& process_env) {
   std::string error;
   const auto options = ParseOptions(args, &error);
   if (!options) return UsageError(error, kQuery);
 
-  if (!options->verbose) SetDebugSinkForTesting([](std::u16string_view) {});
+  DiscardingSink discarding;
+  Env env(process_env.clock(), process_env.files(), options->verbose ? process_env.debug_sink() : discarding);
 
   dozodavu_netcfg document;
   BuildDocument(*options, document);
@@ -242,7 +249,7 @@ int RunQuery(const std::vector<std::string>& args) {
     std::fprintf(stderr, "orra query: out of memory building the query\n");
     return 2;
   }
-  ServerConnection connection(options->profile);
+  ServerConnection connection(options->profile, env);
   const std::string where = std::string(options->profile.server_display) +
                             (options->profile.proxy_kind() ? std::string(" through ") + options->profile.proxy_host : "");
   if (!connection.Connect(&error)) {
@@ -267,7 +274,7 @@ int RunQuery(const std::vector<std::string>& args) {
     outcome.dropped = true;
     outcome.done.Set();
   };
-  ConnectionThread thread(queue);
+  ConnectionThread thread(env, queue);
   if (!thread.Start(connection, std::move(handlers))) {
     std::fprintf(stderr, "orra query: cannot start the connection thread\n");
     return 2;

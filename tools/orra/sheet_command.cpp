@@ -115,20 +115,20 @@ std::string AlignmentName(int32_t alignment) {
 }
 
 ShownCell Show(const SheetCell& cell, bool requested, int32_t topic, RequestsDictionary& requests,
-               GridObjectModel& grid) {
+               GridObjectModel& grid, const CellMessageTable& messages, const Env& env) {
   ShownCell shown{cell.cell, "", false, std::nullopt, std::nullopt, std::nullopt};
   if (!requested) {
-    shown.value = ToUtf8(CellMessageTable::Text(CellMessage::kFixedParam));
+    shown.value = ToUtf8(messages.Text(CellMessage::kFixedParam));
     return shown;
   }
   const std::optional<tagRequest> record = requests.Find(topic);
   std::optional<CellValue> value;
   if (!record) {
-    value = CellValue::Text(CellMessageTable::Text(CellMessage::kFetching));
+    value = CellValue::Text(messages.Text(CellMessage::kFetching));
   } else {
     shown.status = record->status;
     const auto message = MessageForStatus(record->status, FunctionShape::kSingleValue);
-    value = message ? CellValue::Text(CellMessageTable::Text(*message)) : RenderSingleValue(&*record, &grid);
+    value = message ? CellValue::Text(messages.Text(*message)) : RenderSingleValue(&*record, &grid, messages, env);
   }
   shown.is_number = value->IsNumber();
   shown.value = shown.is_number ? NumberText(value->number()) : ToUtf8(value->text());
@@ -204,7 +204,7 @@ bool AllSettled(const std::vector<int32_t>& topics, RequestsDictionary& requests
   return true;
 }
 
-int RunSheet(const std::vector<std::string>& args) {
+int RunSheet(const std::vector<std::string>& args, Env& env) {
   int exit_code = 0;
   const std::optional<SheetOptions> options = ParseOptions(args, exit_code);
   if (!options) return exit_code;
@@ -234,7 +234,7 @@ int RunSheet(const std::vector<std::string>& args) {
   pipeline_options.profile = ConnectionProfile::AddinDefault(server);
   pipeline_options.login_block_name = options->login_block;
   {
-    ServerConnection probe(pipeline_options.profile);
+    ServerConnection probe(pipeline_options.profile, env);
     std::string why;
     if (!probe.Connect(&why)) {
       std::fprintf(stderr, "orra: cannot reach the data server (%s): %s; start orra-server or pass --server HOST:PORT\n",
@@ -243,13 +243,14 @@ int RunSheet(const std::vector<std::string>& args) {
     }
   }
 
-  COrraData store;
-  RequestsDictionary requests;
+  COrraData store(env);
+  RequestsDictionary requests(env);
+  CellMessageTable messages;
   JobQueue queue;
   PolledTimer timer;
   GridObjectModel grid;
   grid.AddSheet(u"orra", u"Sheet1");
-  RequestPipeline pipeline(store, requests, queue, timer, pipeline_options);
+  RequestPipeline pipeline(env, store, requests, queue, timer, pipeline_options);
   if (!pipeline.Start(&error)) {
     std::fprintf(stderr, "orra: %s\n", error.c_str());
     return 2;
@@ -268,7 +269,7 @@ int RunSheet(const std::vector<std::string>& args) {
   const auto show_all = [&] {
     std::vector<ShownCell> shown;
     for (size_t i = 0; i < cells->size(); ++i) {
-      shown.push_back(Show((*cells)[i], requested[i], static_cast<int32_t>(i + 1), requests, grid));
+      shown.push_back(Show((*cells)[i], requested[i], static_cast<int32_t>(i + 1), requests, grid, messages, env));
     }
     return shown;
   };

@@ -126,17 +126,20 @@ std::optional<LocalDateTime> ParseDay(const std::string& text) {
   return now;
 }
 
-// Restores the system clock when the dump ends.
-class FixedDay {
+// --today: the relative-date defaults resolve against this day instead of the system's, so a
+// dump can show what the add-in would have read on another day.
+class FixedDayClock final : public Clock {
  public:
-  explicit FixedDay(const LocalDateTime& day) : clock_(day) { SetClockForTesting(&clock_); }
-  ~FixedDay() { SetClockForTesting(nullptr); }
+  FixedDayClock(const LocalDateTime& day, const Clock& running) : day_(day), running_(running) {}
+  LocalDateTime LocalNow() const override { return day_; }
+  int64_t SteadyMilliseconds() const override { return running_.SteadyMilliseconds(); }
 
  private:
-  ManualClock clock_;
+  LocalDateTime day_;
+  const Clock& running_;
 };
 
-int RunDump(const std::vector<std::string>& args);
+int RunDump(const std::vector<std::string>& args, Env& env);
 
 const Command kDump{"store dump", "DIR [--today YYYYMMDD] [--no-write]",
                     "loads the local data store from the terminal's data directory DIR as the add-in does and "
@@ -144,7 +147,7 @@ const Command kDump{"store dump", "DIR [--today YYYYMMDD] [--no-write]",
                     RunDump};
 const CommandRegistrar kRegisterDump(kDump);
 
-int RunDump(const std::vector<std::string>& args) {
+int RunDump(const std::vector<std::string>& args, Env& process_env) {
   std::optional<std::string> directory;
   std::optional<LocalDateTime> today;
   bool no_write = false;
@@ -171,9 +174,10 @@ int RunDump(const std::vector<std::string>& args) {
                  directory->c_str());
     return 2;
   }
-  std::optional<FixedDay> fixed_day;
-  if (today) fixed_day.emplace(*today);
-  COrraData store;  // its end writes back what the add-in writes back at exit
+  std::optional<FixedDayClock> fixed_day;
+  if (today) fixed_day.emplace(*today, process_env.clock());
+  Env env(fixed_day ? *fixed_day : process_env.clock(), process_env.files(), process_env.debug_sink());
+  COrraData store(env);  // its end writes back what the add-in writes back at exit
   store.SetWritesAllowed(!no_write);
   store.SetDataDirectory(WithTrailingSeparator(wide_directory));
   store.Load();

@@ -1,4 +1,4 @@
-#include "store/file_system.h"
+#include "common/file_system.h"
 
 #include <gtest/gtest.h>
 

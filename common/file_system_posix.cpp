@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "common/file_system.h"
 #include "common/utf8.h"
-#include "store/file_system.h"
 
 namespace orra {
 namespace {

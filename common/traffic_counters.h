@@ -1,7 +1,8 @@
 #pragma once
-// The process-wide traffic totals that the heartbeat reports: bytes received and sent (frame
-// headers included) and frames received, over every connection of either mode. Any thread;
-// one lock guards all three.
+// The traffic totals that the heartbeat reports: bytes received and sent (frame headers
+// included) and frames received, over every connection of either mode that shares the
+// counters (the add-in's environment holds one set for the process). Any thread; one lock
+// guards all three.
 
 #include <cstdint>
 #include <mutex>
@@ -16,12 +17,13 @@ struct TrafficTotals {
 
 class TrafficCounters {
  public:
-  static TrafficCounters& Instance();
+  TrafficCounters() = default;
+  TrafficCounters(const TrafficCounters&) = delete;
+  TrafficCounters& operator=(const TrafficCounters&) = delete;
 
   void AddSent(uint64_t bytes);
   void AddReceived(uint64_t bytes, uint32_t frames);
   TrafficTotals Read() const;
-  void ResetForTesting();
 
  private:
   mutable std::mutex mutex_;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "store/file_system.h"
+#include "common/file_system.h"
 
 namespace orra {
 namespace {

@@ -36,11 +36,6 @@ class FileSystem {
 // The platform's files.
 FileSystem& PlatformFileSystem();
 
-// The files the store uses: PlatformFileSystem() unless a test installed another.
-FileSystem& StoreFileSystem();
-// Installs `files` (the caller keeps it alive) or, with nullptr, the platform's again.
-void SetStoreFileSystemForTesting(FileSystem* files);
-
 // Writes `bytes` as the new content of `path` so that a failure midway (a full disk, a crash)
 // leaves the old file as it was: a temporary file beside it replaces it in one step. Only when
 // the platform refuses the replacement (another program holds the file open without delete

@@ -1,18 +1,6 @@
-#include "store/file_system.h"
-
-#include <atomic>
+#include "common/file_system.h"
 
 namespace orra {
-namespace {
-std::atomic<FileSystem*> g_test_files{nullptr};
-}
-
-FileSystem& StoreFileSystem() {
-  FileSystem* files = g_test_files.load(std::memory_order_acquire);
-  return files != nullptr ? *files : PlatformFileSystem();
-}
-
-void SetStoreFileSystemForTesting(FileSystem* files) { g_test_files.store(files, std::memory_order_release); }
 
 bool ReplaceFileContent(FileSystem& files, const std::u16string& path, std::span<const uint8_t> bytes) {
   const std::optional<std::u16string> temporary = files.WriteTemporaryBeside(path, bytes);

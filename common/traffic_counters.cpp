@@ -1,11 +1,6 @@
-#include "transport/traffic_counters.h"
+#include "common/traffic_counters.h"
 
 namespace orra {
-
-TrafficCounters& TrafficCounters::Instance() {
-  static TrafficCounters counters;
-  return counters;
-}
 
 void TrafficCounters::AddSent(uint64_t bytes) {
   std::lock_guard lock(mutex_);
@@ -21,11 +16,6 @@ void TrafficCounters::AddReceived(uint64_t bytes, uint32_t frames) {
 TrafficTotals TrafficCounters::Read() const {
   std::lock_guard lock(mutex_);
   return totals_;
-}
-
-void TrafficCounters::ResetForTesting() {
-  std::lock_guard lock(mutex_);
-  totals_ = {};
 }
 
 }  // namespace orra
