@@ -115,7 +115,9 @@ TEST(ConnectionProfile, TheAddinDefaultAndTheServerOverride) {
 TEST(ParseDottedIpv4, AcceptsOnlyFourDecimalParts) {
   EXPECT_EQ(*ParseDottedIpv4("127.0.0.1"), 0x7F000001u);
   EXPECT_EQ(*ParseDottedIpv4("255.255.255.255"), 0xFFFFFFFFu);
-  for (const char* bad : {"256.0.0.1", "1.2.3", "1.2.3.4.5", "1..2.3", "a.b.c.d", "1.2.3.4 ", "", "localhost"}) {
+  EXPECT_EQ(*ParseDottedIpv4("010.0.00.001"), 0x0A000001u);
+  for (const char* bad : {"256.0.0.1", "1.2.3", "1.2.3.4.5", "1..2.3", "a.b.c.d", "1.2.3.4 ",
+                          "", "localhost", "0001.2.3.4", "1.2.3.", ".1.2.3", "1.2.3.-4", "1.+2.3.4"}) {
     EXPECT_FALSE(ParseDottedIpv4(bad)) << bad;
   }
   EXPECT_EQ(FormatIpv4(0x7F000001u), "127.0.0.1");
