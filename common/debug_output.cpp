@@ -4,20 +4,12 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "common/ascii_text.h"
 #include "common/platform_debug.h"
 
 namespace orra {
 namespace {
 std::atomic<DebugSink> g_sink{nullptr};
-
-std::u16string WidenAscii(std::string_view text) {
-  // Diagnostics are ASCII by convention; other bytes pass through as their Latin-1 unit,
-  // which is lossless for ASCII and readable enough for a stray byte.
-  std::u16string wide;
-  wide.reserve(text.size());
-  for (unsigned char c : text) wide.push_back(static_cast<char16_t>(c));
-  return wide;
-}
 }  // namespace
 
 void DebugOutput(std::u16string_view text) {
