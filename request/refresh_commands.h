@@ -44,7 +44,8 @@ class RefreshCommands {
   size_t last_requeued_ = 0;
 };
 
-// OnDevelopModeEx: asks once, then starts the log thread writing into `module_directory`.
+// The ribbon's developer-mode command: asks once, then starts the log thread writing into
+// `module_directory`.
 void SwitchOnDeveloperMode(MessageBoxes& boxes, const std::u16string& module_directory);
 
 }  // namespace orra
