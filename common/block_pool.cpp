@@ -41,33 +41,30 @@ struct BufferPool::SizeClass {
   size_t free_count = 0;           // guarded by lock
 };
 
-BufferPool::BufferPool() : classes_(new SizeClass[kClassCount]) {}
+BufferPool::BufferPool() : classes_(std::make_unique<SizeClass[]>(kClassCount)) {}
 
-BufferPool::~BufferPool() {
-  Drain();
-  delete[] classes_;
-}
+BufferPool::~BufferPool() { Drain(); }
 
 BufferPool& BufferPool::Instance() {
   static BufferPool pool;
   return pool;
 }
 
-int BufferPool::ClassFor(size_t size) {
-  for (int i = 0; i < kClassCount; ++i) {
+std::optional<size_t> BufferPool::ClassFor(size_t size) {
+  for (size_t i = 0; i < kClassCount; ++i) {
     if (size <= kClassSizes[i]) return i;
   }
-  return -1;
+  return std::nullopt;
 }
 
 void* BufferPool::Acquire(size_t size, size_t* actual_size) {
-  const int index = ClassFor(size);
-  const size_t payload_size = index >= 0 ? kClassSizes[index] : size;
+  const std::optional<size_t> index = ClassFor(size);
+  const size_t payload_size = index ? kClassSizes[*index] : size;
   if (payload_size > UINT32_MAX) return nullptr;
 
   unsigned char* block = nullptr;
-  if (index >= 0) {
-    SizeClass& sc = classes_[index];
+  if (index) {
+    SizeClass& sc = classes_[*index];
     std::lock_guard<SpinLock> guard(sc.lock);
     if (FreeBlock* head = sc.free_list) {
       sc.free_list = head->next;
@@ -91,13 +88,13 @@ void BufferPool::Release(void* payload) {
   if (payload == nullptr) return;
   unsigned char* block = HeaderOf(payload);
   const uint32_t payload_size = ReadPayloadSize(block);
-  const int index = ClassFor(payload_size);
-  if (index < 0 || kClassSizes[index] != payload_size) {
+  const std::optional<size_t> index = ClassFor(payload_size);
+  if (!index || kClassSizes[*index] != payload_size) {
     std::free(block);
     return;
   }
   std::memset(block, 0, kHeaderSize + payload_size);
-  SizeClass& sc = classes_[index];
+  SizeClass& sc = classes_[*index];
   auto* free_block = reinterpret_cast<FreeBlock*>(block);
   std::lock_guard<SpinLock> guard(sc.lock);
   free_block->next = sc.free_list;
@@ -124,10 +121,10 @@ void BufferPool::Drain() {
 }
 
 size_t BufferPool::FreeCount(size_t size) const {
-  const int index = ClassFor(size);
-  if (index < 0) return 0;
-  std::lock_guard<SpinLock> guard(classes_[index].lock);
-  return classes_[index].free_count;
+  const std::optional<size_t> index = ClassFor(size);
+  if (!index) return 0;
+  std::lock_guard<SpinLock> guard(classes_[*index].lock);
+  return classes_[*index].free_count;
 }
 
 void* AcquireBuffer(size_t size, size_t* actual_size) {

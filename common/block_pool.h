@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 
 namespace orra {
 
@@ -30,8 +32,8 @@ class BufferPool {
   // Free blocks kept by the class that serves `size` (for tests and diagnostics).
   size_t FreeCount(size_t size) const;
 
-  // Index of the smallest class holding `size` bytes, or -1 above the largest class.
-  static int ClassFor(size_t size);
+  // Index of the smallest class holding `size` bytes; none above the largest class.
+  static std::optional<size_t> ClassFor(size_t size);
 
   BufferPool(const BufferPool&) = delete;
   BufferPool& operator=(const BufferPool&) = delete;
@@ -40,7 +42,7 @@ class BufferPool {
   BufferPool();
   ~BufferPool();
   struct SizeClass;
-  SizeClass* classes_;
+  std::unique_ptr<SizeClass[]> classes_;  // kClassCount of them
 };
 
 // The pool's entry points as the rest of the system calls them.

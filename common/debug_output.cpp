@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/ascii_text.h"
 #include "common/platform_debug.h"
 
 namespace orra {
@@ -11,15 +12,6 @@ class PlatformSink final : public DebugSink {
  public:
   void Write(std::u16string_view text) override { platform::WriteDebugText(text); }
 };
-
-std::u16string WidenAscii(std::string_view text) {
-  // Diagnostics are ASCII by convention; other bytes pass through as their Latin-1 unit,
-  // which is lossless for ASCII and readable enough for a stray byte.
-  std::u16string wide;
-  wide.reserve(text.size());
-  for (unsigned char c : text) wide.push_back(static_cast<char16_t>(c));
-  return wide;
-}
 }  // namespace
 
 DebugSink& PlatformDebugSink() {

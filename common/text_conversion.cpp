@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "common/codepage936.h"
@@ -12,12 +13,20 @@
 namespace orra {
 namespace {
 
+// Scratch buffers come from calloc, so that running out of memory is a null to check rather
+// than an exception inside a conversion.
+struct FreeDeleter {
+  void operator()(void* memory) const { std::free(memory); }
+};
+template <typename T>
+using ScratchBuffer = std::unique_ptr<T[], FreeDeleter>;
+
 struct ThreadScratch {
-  char* narrow = nullptr;
+  ScratchBuffer<char> narrow;
   size_t narrow_capacity = 0;  // bytes
-  char16_t* wide = nullptr;
+  ScratchBuffer<char16_t> wide;
   size_t wide_capacity = 0;  // units
-  ThreadScratch* next = nullptr;
+  ThreadScratch* next = nullptr;  // the list of every scratch owns this node
 };
 
 // Every ThreadScratch ever made, so that unload can free them; threads push, nobody pops
@@ -38,8 +47,10 @@ constexpr char kEmptyNarrow[1] = {0};
 ThreadScratch* CurrentScratch() {
   const uint64_t generation = g_generation.load(std::memory_order_acquire);
   if (t_slot.scratch != nullptr && t_slot.generation == generation) return t_slot.scratch;
-  auto* scratch = new (std::nothrow) ThreadScratch;
-  if (scratch == nullptr) return nullptr;
+  std::unique_ptr<ThreadScratch> made(new (std::nothrow) ThreadScratch);
+  if (!made) return nullptr;
+  // From here the list owns it, until FreeAllThreadScratch takes the list apart.
+  ThreadScratch* scratch = made.release();
   scratch->next = g_all_scratch.load(std::memory_order_relaxed);
   while (!g_all_scratch.compare_exchange_weak(scratch->next, scratch, std::memory_order_release,
                                               std::memory_order_relaxed)) {
@@ -50,14 +61,19 @@ ThreadScratch* CurrentScratch() {
 
 // Grows a scratch buffer of T to `capacity` zeroed elements; the old one is freed first.
 template <typename T>
-bool Regrow(T*& buffer, size_t& capacity, size_t new_capacity) {
-  std::free(buffer);
-  buffer = static_cast<T*>(std::calloc(new_capacity, sizeof(T)));
-  capacity = buffer != nullptr ? new_capacity : 0;
+bool Regrow(ScratchBuffer<T>& buffer, size_t& capacity, size_t new_capacity) {
+  buffer.reset();
+  buffer.reset(static_cast<T*>(std::calloc(new_capacity, sizeof(T))));
+  capacity = buffer ? new_capacity : 0;
   return buffer != nullptr;
 }
 
-size_t RoundedCapacity(size_t n) { return ((n + 2047) / 1024) * 1024; }
+// A scratch grows in whole steps with at least one step to spare, so that a thread converting
+// texts of slowly rising length seldom grows it again.
+constexpr size_t kScratchStep = 1024;
+size_t RoundedCapacity(size_t n) { return (n + 2 * kScratchStep - 1) / kScratchStep * kScratchStep; }
+// A scratch is grown before a text comes this close to its end.
+constexpr size_t kScratchMargin = 32;
 
 size_t WideLength(const char16_t* text) {
   size_t n = 0;
@@ -84,13 +100,13 @@ const char16_t* ToWide(const char* text) {
   ThreadScratch* scratch = CurrentScratch();
   if (scratch == nullptr) return kEmptyWide;
   const size_t n = std::strlen(text);
-  if (n + 32 >= scratch->wide_capacity &&
+  if (n + kScratchMargin >= scratch->wide_capacity &&
       !Regrow(scratch->wide, scratch->wide_capacity, RoundedCapacity(n))) {
     return kEmptyWide;
   }
   // Each GBK byte gives at most one unit, so the text and its terminator always fit.
-  if (platform::GbkToUtf16(text, n + 1, scratch->wide, scratch->wide_capacity) == 0) scratch->wide[0] = 0;
-  return scratch->wide;
+  if (platform::GbkToUtf16(text, n + 1, scratch->wide.get(), scratch->wide_capacity) == 0) scratch->wide[0] = 0;
+  return scratch->wide.get();
 }
 
 const char* ToNarrow(const char16_t* text) {
@@ -98,13 +114,13 @@ const char* ToNarrow(const char16_t* text) {
   ThreadScratch* scratch = CurrentScratch();
   if (scratch == nullptr) return kEmptyNarrow;
   const size_t n = WideLength(text);
-  if (2 * n + 32 >= scratch->narrow_capacity &&
+  if (2 * n + kScratchMargin >= scratch->narrow_capacity &&
       !Regrow(scratch->narrow, scratch->narrow_capacity, RoundedCapacity(2 * n))) {
     return kEmptyNarrow;
   }
   // Each unit gives at most two GBK bytes.
-  if (platform::Utf16ToGbk(text, n + 1, scratch->narrow, scratch->narrow_capacity) == 0) scratch->narrow[0] = 0;
-  return scratch->narrow;
+  if (platform::Utf16ToGbk(text, n + 1, scratch->narrow.get(), scratch->narrow_capacity) == 0) scratch->narrow[0] = 0;
+  return scratch->narrow.get();
 }
 
 char16_t* ToWideInto(char16_t* destination, size_t max_units, const char* text) {
@@ -173,11 +189,8 @@ void FreeAllThreadScratch() {
   g_generation.fetch_add(1, std::memory_order_acq_rel);
   ThreadScratch* scratch = g_all_scratch.exchange(nullptr, std::memory_order_acq_rel);
   while (scratch != nullptr) {
-    ThreadScratch* next = scratch->next;
-    std::free(scratch->narrow);
-    std::free(scratch->wide);
-    delete scratch;
-    scratch = next;
+    const std::unique_ptr<ThreadScratch> owned(scratch);
+    scratch = owned->next;
   }
 }
 

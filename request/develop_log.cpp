@@ -41,7 +41,8 @@ void CLogThread::Stop() {
 }
 
 void CLogThread::Write(std::u16string line) {
-  if (!Enabled()) return;
+  // Checked before the timestamp goes in front: a stamped line never equals it.
+  if (!Enabled() || line == kSuppressedLine) return;
   std::u16string stamped = LogTimestamp(env_->clock()) + u" " + line;
   std::lock_guard<SpinLock> guard(queue_lock_);
   queue_.push_back(std::move(stamped));
@@ -56,7 +57,7 @@ void CLogThread::WriteQueued(LogFile& file) {
       line = std::move(queue_.front());
       queue_.pop_front();
     }
-    if (line != u"default") file.AppendLine(ToNarrowString(line));
+    file.AppendLine(ToNarrowString(line));
   }
   file.Flush();
 }

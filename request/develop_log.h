@@ -9,6 +9,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "common/env.h"
@@ -23,6 +24,8 @@ class CLogThread {
  public:
   static constexpr char16_t kFileName[] = u"develop.log";
   static constexpr int kFlushPeriodMs = 2000;
+  // A line of exactly this text is never written.
+  static constexpr std::u16string_view kSuppressedLine = u"default";
 
   static CLogThread& Instance();
 
@@ -37,7 +40,7 @@ class CLogThread {
   // Sets the stop event; the thread writes what is queued and ends.
   void Stop();
 
-  // Queues one line (a timestamp is put in front). The text "default" is never written.
+  // Queues one line (a timestamp is put in front), unless it is kSuppressedLine.
   void Write(std::u16string line);
 
   // Whether a Write would be kept: cheap, for callers that build their line only when needed.

@@ -50,6 +50,7 @@ TEST(DeveloperMode, AsksOnceStartsTheLogAppendsLinesAndNeverTruncates) {
   EXPECT_EQ(messages.Text(CellMessage::kTimeout), u"Timeout");
   CLogThread::Instance().Write(u"connect 127.0.0.1:9911 ok");
   CLogThread::Instance().Write(u"市场导航");
+  CLogThread::Instance().Write(std::u16string(CLogThread::kSuppressedLine));
   DiagnosticLog(u"connect 127.0.0.1:9911 from below");
 
   SwitchOnDeveloperMode(boxes, directory, env, messages);
@@ -67,6 +68,7 @@ TEST(DeveloperMode, AsksOnceStartsTheLogAppendsLinesAndNeverTruncates) {
       << "stamped by the environment's clock";
   EXPECT_NE(log.find("\xCA\xD0\xB3\xA1\xB5\xBC\xBA\xBD"), std::string::npos) << "lines are GBK";
   EXPECT_EQ(log.find("dropped"), std::string::npos);
+  EXPECT_EQ(log.find(" default"), std::string::npos) << "the suppressed line";
   EXPECT_EQ(log.find("after stop"), std::string::npos);
   EXPECT_NE(log.find(" connect 127.0.0.1:9911 from below"), std::string::npos) << "the transport's lines arrive";
   fs::remove_all(dir);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/ascii_text.h"
 #include "request/develop_log.h"
 
 namespace orra {
@@ -66,9 +67,8 @@ void RefreshCommands::RefreshEverything() {
 
 void RefreshCommands::Log(const char16_t* command) const {
   if (!CLogThread::Enabled()) return;
-  const std::string count = std::to_string(last_requeued_);
   CLogThread::Instance().Write(std::u16string(u"refresh ") + command + u" requeued=" +
-                               std::u16string(count.begin(), count.end()));
+                               WidenAscii(std::to_string(last_requeued_)));
 }
 
 void SwitchOnDeveloperMode(MessageBoxes& boxes, const std::u16string& module_directory, Env& env,

@@ -46,8 +46,8 @@ class RefreshCommands {
   size_t last_requeued_ = 0;
 };
 
-// OnDevelopModeEx: asks once, then starts the log thread writing into `module_directory`, by
-// the process's environment and switching its cell messages.
+// The ribbon's developer-mode command: asks once, then starts the log thread writing into
+// `module_directory`, by the process's environment, and switches its cell messages.
 void SwitchOnDeveloperMode(MessageBoxes& boxes, const std::u16string& module_directory, Env& env,
                            CellMessageTable& messages);
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/pooled_block.h"
+#include "common/topic_id.h"
 
 namespace orra {
 
@@ -34,7 +35,7 @@ struct tagRequest {
   uint8_t status = static_cast<uint8_t>(RequestStatus::kPending);
   uint8_t connected = 1;
   uint8_t delivered = 0;
-  int32_t topic_id = 0;
+  TopicId topic_id = 0;
   char16_t caller_address[kCallerAddressUnits] = {};
   char16_t indicator_name[kIndicatorNameUnits] = {};
   char16_t service_name[kServiceNameUnits] = {u'x', u'd', u'b', u'r', 0};
@@ -48,7 +49,7 @@ struct tagRequest {
   SharedBlock result;
 
   tagRequest() = default;
-  explicit tagRequest(int32_t topic) : topic_id(topic) {}
+  explicit tagRequest(TopicId topic) : topic_id(topic) {}
 
   RequestStatus Status() const { return static_cast<RequestStatus>(status); }
   void SetStatus(RequestStatus s) { status = static_cast<uint8_t>(s); }

@@ -24,10 +24,10 @@ RequestPipeline::~RequestPipeline() { Stop(); }
 bool RequestPipeline::Start(std::string* error) {
   requests_.StartWorker(preparer_);
   ConnectionHandlers handlers;
-  handlers.completion = [this](uint32_t context, uint32_t code, SharedBlock body) {
-    requests_.OnReply(static_cast<int32_t>(context), code, std::move(body));
+  handlers.completion = [this](TopicId topic, uint32_t code, SharedBlock body) {
+    requests_.OnReply(topic, code, std::move(body));
   };
-  handlers.dropped = [this](uint64_t context, uint32_t) { requests_.OnJobDropped(static_cast<int32_t>(context)); };
+  handlers.dropped = [this](TopicId topic, uint32_t) { requests_.OnJobDropped(topic); };
   if (!connection_thread_.Start(connection_, std::move(handlers))) {
     if (error != nullptr) *error = "the connection thread could not be started";
     return false;

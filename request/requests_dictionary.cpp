@@ -2,15 +2,14 @@
 
 #include <string>
 
+#include "common/ascii_text.h"
 #include "request/develop_log.h"
+#include "transport/message_code.h"
 
 namespace orra {
 namespace {
 
-std::u16string Number(int64_t value) {
-  const std::string text = std::to_string(value);
-  return std::u16string(text.begin(), text.end());
-}
+std::u16string Number(int64_t value) { return WidenAscii(std::to_string(value)); }
 
 void LogQueued(const tagRequest& r) {
   if (!CLogThread::Enabled()) return;
@@ -20,13 +19,13 @@ void LogQueued(const tagRequest& r) {
                                u" code=" + (code != r.parameters.end() ? code->second : u""));
 }
 
-void LogAnswered(int32_t topic, uint8_t status, size_t bytes, int64_t waited_ms) {
+void LogAnswered(TopicId topic, uint8_t status, size_t bytes, int64_t waited_ms) {
   if (!CLogThread::Enabled()) return;
   CLogThread::Instance().Write(u"answered topic=" + Number(topic) + u" status=" + Number(status) +
                                u" bytes=" + Number(static_cast<int64_t>(bytes)) + u" ms=" + Number(waited_ms));
 }
 
-void LogRefused(int32_t topic, uint8_t status) {
+void LogRefused(TopicId topic, uint8_t status) {
   if (!CLogThread::Enabled()) return;
   CLogThread::Instance().Write(u"refused topic=" + Number(topic) + u" status=" + Number(status));
 }
@@ -59,23 +58,23 @@ void RequestsDictionary::StopWorker() {
     worker_.detach();
   }
   std::lock_guard<SpinLock> guard(pending_lock_);
-  std::vector<int32_t>().swap(pending_);
+  std::vector<TopicId>().swap(pending_);
   taken_ = 0;
 }
 
-bool RequestsDictionary::Contains(int32_t topic_id) const {
+bool RequestsDictionary::Contains(TopicId topic_id) const {
   std::lock_guard<std::mutex> guard(mutex_);
   return records_.count(topic_id) != 0;
 }
 
-std::optional<tagRequest> RequestsDictionary::Find(int32_t topic_id) const {
+std::optional<tagRequest> RequestsDictionary::Find(TopicId topic_id) const {
   std::lock_guard<std::mutex> guard(mutex_);
   auto it = records_.find(topic_id);
   if (it == records_.end()) return std::nullopt;
   return it->second.record;
 }
 
-bool RequestsDictionary::Visit(int32_t topic_id, const std::function<void(const tagRequest&)>& visit) const {
+bool RequestsDictionary::Visit(TopicId topic_id, const std::function<void(const tagRequest&)>& visit) const {
   std::lock_guard<std::mutex> guard(mutex_);
   auto it = records_.find(topic_id);
   if (it == records_.end()) return false;
@@ -89,14 +88,14 @@ size_t RequestsDictionary::Size() const {
 }
 
 void RequestsDictionary::Store(tagRequest record) {
-  const int32_t topic = record.topic_id;
+  const TopicId topic = record.topic_id;
   LogRefused(topic, record.status);
   std::lock_guard<std::mutex> guard(mutex_);
   records_.insert_or_assign(topic, Entry{std::move(record), NowMs()});
 }
 
 void RequestsDictionary::Queue(tagRequest record) {
-  const int32_t topic = record.topic_id;
+  const TopicId topic = record.topic_id;
   LogQueued(record);
   {
     std::lock_guard<std::mutex> guard(mutex_);
@@ -105,7 +104,7 @@ void RequestsDictionary::Queue(tagRequest record) {
   AppendPending(topic);
 }
 
-bool RequestsDictionary::Requeue(int32_t topic_id) {
+bool RequestsDictionary::Requeue(TopicId topic_id) {
   {
     std::lock_guard<std::mutex> guard(mutex_);
     auto it = records_.find(topic_id);
@@ -120,19 +119,19 @@ bool RequestsDictionary::Requeue(int32_t topic_id) {
   return true;
 }
 
-void RequestsDictionary::MarkConnected(int32_t topic_id) {
+void RequestsDictionary::MarkConnected(TopicId topic_id) {
   std::lock_guard<std::mutex> guard(mutex_);
   auto it = records_.find(topic_id);
   if (it != records_.end()) it->second.record.connected = 1;
 }
 
-void RequestsDictionary::SetStatus(int32_t topic_id, RequestStatus status) {
+void RequestsDictionary::SetStatus(TopicId topic_id, RequestStatus status) {
   std::lock_guard<std::mutex> guard(mutex_);
   auto it = records_.find(topic_id);
   if (it != records_.end()) it->second.record.SetStatus(status);
 }
 
-void RequestsDictionary::Refuse(int32_t topic_id, RequestStatus status) {
+void RequestsDictionary::Refuse(TopicId topic_id, RequestStatus status) {
   {
     std::lock_guard<std::mutex> guard(mutex_);
     auto it = records_.find(topic_id);
@@ -143,7 +142,7 @@ void RequestsDictionary::Refuse(int32_t topic_id, RequestStatus status) {
   LogRefused(topic_id, static_cast<uint8_t>(status));
 }
 
-void RequestsDictionary::Remove(int32_t topic_id) {
+void RequestsDictionary::Remove(TopicId topic_id) {
   SharedBlock released;  // freed after the lock is given back
   std::lock_guard<std::mutex> guard(mutex_);
   auto it = records_.find(topic_id);
@@ -160,8 +159,8 @@ void RequestsDictionary::TimeOutOverdue(int64_t now_ms) {
   }
 }
 
-std::vector<int32_t> RequestsDictionary::TakeChanged() {
-  std::vector<int32_t> changed;
+std::vector<TopicId> RequestsDictionary::TakeChanged() {
+  std::vector<TopicId> changed;
   const int64_t now = NowMs();
   std::lock_guard<std::mutex> guard(mutex_);
   TimeOutOverdue(now);
@@ -180,16 +179,16 @@ void RequestsDictionary::ClearDeliveredFlags() {
   for (auto& [topic, entry] : records_) entry.record.delivered = 0;
 }
 
-std::vector<std::pair<int32_t, std::u16string>> RequestsDictionary::Callers() const {
-  std::vector<std::pair<int32_t, std::u16string>> callers;
+std::vector<std::pair<TopicId, std::u16string>> RequestsDictionary::Callers() const {
+  std::vector<std::pair<TopicId, std::u16string>> callers;
   std::lock_guard<std::mutex> guard(mutex_);
   callers.reserve(records_.size());
   for (const auto& [topic, entry] : records_) callers.emplace_back(topic, entry.record.CallerAddress());
   return callers;
 }
 
-void RequestsDictionary::OnReply(int32_t context, uint32_t message_code, SharedBlock body) {
-  if (message_code != kQueryReplyCode) return;
+void RequestsDictionary::OnReply(TopicId context, uint32_t message_code, SharedBlock body) {
+  if (message_code != MessageCode::kQuery) return;
   SharedBlock previous;  // released after the lock
   const size_t bytes = body ? body->size() : 0;
   int64_t waited = 0;
@@ -209,7 +208,7 @@ void RequestsDictionary::OnReply(int32_t context, uint32_t message_code, SharedB
   LogAnswered(context, static_cast<uint8_t>(RequestStatus::kAnswered), bytes, waited);
 }
 
-void RequestsDictionary::OnJobDropped(int32_t context) {
+void RequestsDictionary::OnJobDropped(TopicId context) {
   {
     std::lock_guard<std::mutex> guard(mutex_);
     auto it = records_.find(context);
@@ -224,7 +223,7 @@ size_t RequestsDictionary::PendingCount() const {
   return pending_.size() - taken_;
 }
 
-void RequestsDictionary::AppendPending(int32_t topic_id) {
+void RequestsDictionary::AppendPending(TopicId topic_id) {
   {
     std::lock_guard<SpinLock> guard(pending_lock_);
     pending_.push_back(topic_id);
@@ -232,17 +231,17 @@ void RequestsDictionary::AppendPending(int32_t topic_id) {
   wake_.Set();
 }
 
-std::vector<int32_t> RequestsDictionary::TakeBatch(bool& more_left) {
+std::vector<TopicId> RequestsDictionary::TakeBatch(bool& more_left) {
   std::lock_guard<SpinLock> guard(pending_lock_);
   const size_t remaining = pending_.size() - taken_;
   const size_t count = remaining <= kBatchSize ? remaining : kBatchSize;
-  std::vector<int32_t> batch(pending_.begin() + static_cast<std::ptrdiff_t>(taken_),
+  std::vector<TopicId> batch(pending_.begin() + static_cast<std::ptrdiff_t>(taken_),
                              pending_.begin() + static_cast<std::ptrdiff_t>(taken_ + count));
   taken_ += count;
   more_left = taken_ < pending_.size();
   if (!more_left) {
     // Drained: give the storage back.
-    std::vector<int32_t>().swap(pending_);
+    std::vector<TopicId>().swap(pending_);
     taken_ = 0;
   }
   return batch;
@@ -254,7 +253,7 @@ void RequestsDictionary::RunWorker() {
       wake_.Wait();
       if (!running_.load(std::memory_order_acquire)) break;
       bool more_left = false;
-      const std::vector<int32_t> batch = TakeBatch(more_left);
+      const std::vector<TopicId> batch = TakeBatch(more_left);
       if (!batch.empty()) {
         if (batch_observer_) batch_observer_(batch.size());
         ProcessBatch(batch);
@@ -267,8 +266,8 @@ void RequestsDictionary::RunWorker() {
   worker_ended_.Set();
 }
 
-void RequestsDictionary::ProcessBatch(const std::vector<int32_t>& batch) {
-  for (int32_t topic : batch) {
+void RequestsDictionary::ProcessBatch(const std::vector<TopicId>& batch) {
+  for (TopicId topic : batch) {
     if (!running_.load(std::memory_order_acquire)) return;
     try {
       PrepareAndPost(topic);
@@ -279,7 +278,7 @@ void RequestsDictionary::ProcessBatch(const std::vector<int32_t>& batch) {
   }
 }
 
-void RequestsDictionary::PrepareAndPost(int32_t topic_id) {
+void RequestsDictionary::PrepareAndPost(TopicId topic_id) {
   std::optional<tagRequest> snapshot = Find(topic_id);
   if (!snapshot) return;  // disconnected meanwhile
   PreparedQuery prepared = preparer_->Prepare(*snapshot);

@@ -21,6 +21,7 @@
 #include "common/event.h"
 #include "common/pooled_block.h"
 #include "common/spin_lock.h"
+#include "common/topic_id.h"
 #include "request/query_preparer.h"
 #include "request/request.h"
 
@@ -33,7 +34,6 @@ class RequestsDictionary {
   // that its cell says so and a refresh sends it again.
   static constexpr int64_t kAnswerTimeoutMs = 60000;
   static constexpr int kWorkerStopGraceMs = 1000;
-  static constexpr uint32_t kQueryReplyCode = 0x10010;
 
   struct Options {
     // Told the size of each batch the worker takes, on the worker thread (for tests and
@@ -53,12 +53,12 @@ class RequestsDictionary {
   // Clears the running flag, wakes the worker and waits up to kWorkerStopGraceMs for it to end.
   void StopWorker();
 
-  bool Contains(int32_t topic_id) const;
+  bool Contains(TopicId topic_id) const;
   // A copy of the record (its result block shared), or nullopt.
-  std::optional<tagRequest> Find(int32_t topic_id) const;
+  std::optional<tagRequest> Find(TopicId topic_id) const;
   // Calls `visit` with the record under the lock; false when there is none. `visit` must not
   // call back into the dictionary or into Excel.
-  bool Visit(int32_t topic_id, const std::function<void(const tagRequest&)>& visit) const;
+  bool Visit(TopicId topic_id, const std::function<void(const tagRequest&)>& visit) const;
   size_t Size() const;
 
   // Stores the record as it is (a request refused at connection).
@@ -67,29 +67,29 @@ class RequestsDictionary {
   void Queue(tagRequest record);
   // Queues an answered or refused record again: only when Excel still holds it and its status
   // has been reported. True when it was queued.
-  bool Requeue(int32_t topic_id);
+  bool Requeue(TopicId topic_id);
   // Excel connected a topic it already had.
-  void MarkConnected(int32_t topic_id);
-  void SetStatus(int32_t topic_id, RequestStatus status);
+  void MarkConnected(TopicId topic_id);
+  void SetStatus(TopicId topic_id, RequestStatus status);
   // A reconnected topic failed the login check: the new status is reported by the next
   // TakeChanged even when the old one had been.
-  void Refuse(int32_t topic_id, RequestStatus status);
+  void Refuse(TopicId topic_id, RequestStatus status);
   // Excel let the topic go: the record and its result go.
-  void Remove(int32_t topic_id);
+  void Remove(TopicId topic_id);
 
   // The topics whose status changed since they were last reported, in topic-id order, each
   // marked as reported. Requests that have waited too long for their answer time out first.
-  std::vector<int32_t> TakeChanged();
+  std::vector<TopicId> TakeChanged();
   // Every record is reported again by the next TakeChanged (after a table was written).
   void ClearDeliveredFlags();
   // Topic ids and caller addresses of every record, in topic-id order (for the refresh
   // commands, which ask Excel about each address without holding the lock).
-  std::vector<std::pair<int32_t, std::u16string>> Callers() const;
+  std::vector<std::pair<TopicId, std::u16string>> Callers() const;
 
   // Completion handler of the server connection (connection thread).
-  void OnReply(int32_t context, uint32_t message_code, SharedBlock body);
+  void OnReply(TopicId context, uint32_t message_code, SharedBlock body);
   // The connection thread gave up on the job of this request.
-  void OnJobDropped(int32_t context);
+  void OnJobDropped(TopicId context);
 
   // Entries waiting on the pending list (for tests and diagnostics).
   size_t PendingCount() const;
@@ -100,21 +100,21 @@ class RequestsDictionary {
     int64_t queued_ms = 0;  // when the record last went on the pending list
   };
 
-  void AppendPending(int32_t topic_id);
+  void AppendPending(TopicId topic_id);
   void RunWorker();
-  void ProcessBatch(const std::vector<int32_t>& batch);
-  void PrepareAndPost(int32_t topic_id);
-  std::vector<int32_t> TakeBatch(bool& more_left);
+  void ProcessBatch(const std::vector<TopicId>& batch);
+  void PrepareAndPost(TopicId topic_id);
+  std::vector<TopicId> TakeBatch(bool& more_left);
   void TimeOutOverdue(int64_t now_ms);
   int64_t NowMs() const { return env_.clock().SteadyMilliseconds(); }
 
   Env& env_;
   const std::function<void(size_t)> batch_observer_;
   mutable std::mutex mutex_;
-  std::map<int32_t, Entry> records_;  // guarded by mutex_
+  std::map<TopicId, Entry> records_;  // guarded by mutex_
 
   mutable SpinLock pending_lock_;
-  std::vector<int32_t> pending_;  // guarded by pending_lock_
+  std::vector<TopicId> pending_;  // guarded by pending_lock_
   size_t taken_ = 0;              // guarded by pending_lock_
 
   Event wake_{Event::Reset::kAuto};

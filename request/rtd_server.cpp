@@ -28,7 +28,7 @@ RequestStatus RtdServer::RefusalStatus() const {
   return login_.State() == LoginState::kNoPermission ? RequestStatus::kNoPermission : RequestStatus::kNotLoggedIn;
 }
 
-std::optional<int32_t> RtdServer::ConnectData(int32_t topic_id, const std::vector<std::u16string>& topics) {
+std::optional<int32_t> RtdServer::ConnectData(TopicId topic_id, const std::vector<std::u16string>& topics) {
   if (requests_.Contains(topic_id)) {
     if (login_.Check()) {
       requests_.MarkConnected(topic_id);
@@ -55,9 +55,9 @@ std::optional<int32_t> RtdServer::ConnectData(int32_t topic_id, const std::vecto
   return kInitialValue;
 }
 
-std::vector<int32_t> RtdServer::RefreshData() { return requests_.TakeChanged(); }
+std::vector<TopicId> RtdServer::RefreshData() { return requests_.TakeChanged(); }
 
-void RtdServer::DisconnectData(int32_t topic_id) { requests_.Remove(topic_id); }
+void RtdServer::DisconnectData(TopicId topic_id) { requests_.Remove(topic_id); }
 
 void RtdServer::ServerTerminate() { timer_.Stop(); }
 

@@ -66,10 +66,10 @@ class RtdServer {
   // Answers the result value (1).
   int32_t ServerStart(std::shared_ptr<RtdUpdateEvent> callback);
   // The value Excel is to show for the topic, or nullopt to leave Excel's value as it is.
-  std::optional<int32_t> ConnectData(int32_t topic_id, const std::vector<std::u16string>& topics);
+  std::optional<int32_t> ConnectData(TopicId topic_id, const std::vector<std::u16string>& topics);
   // The topics to report, in topic-id order; each is the value of itself.
-  std::vector<int32_t> RefreshData();
-  void DisconnectData(int32_t topic_id);
+  std::vector<TopicId> RefreshData();
+  void DisconnectData(TopicId topic_id);
   int32_t Heartbeat() const { return 1; }
   void ServerTerminate();
 

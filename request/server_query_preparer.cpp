@@ -56,7 +56,7 @@ PreparedQuery ServerQueryPreparer::Prepare(const tagRequest& record) {
   dozodavu_netcfg document;
   std::shared_ptr<QueryJob> job;
   if (BuildQueryDocument(record, *descriptor, store_, document)) {
-    job = QueryJob::ForQuery(static_cast<uint32_t>(record.topic_id), record.service_name, document);
+    job = QueryJob::ForQuery(record.topic_id, record.service_name, document);
   }
   prepared.post = [this, job]() mutable {
     if (!job) return false;

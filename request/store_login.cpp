@@ -2,14 +2,12 @@
 
 #include <string>
 
+#include "common/ascii_text.h"
 #include "request/develop_log.h"
 
 namespace orra {
 namespace {
-std::u16string Count(size_t n) {
-  const std::string text = std::to_string(n);
-  return std::u16string(text.begin(), text.end());
-}
+std::u16string Count(size_t n) { return WidenAscii(std::to_string(n)); }
 }  // namespace
 
 void StoreLogin::LoadFrom(const std::u16string& base_directory) {

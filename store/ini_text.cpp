@@ -1,8 +1,8 @@
 #include "store/ini_text.h"
 
 #include <algorithm>
-#include <cstdlib>
 
+#include "common/decimal_text.h"
 #include "store/gbk_text.h"
 
 namespace orra {
@@ -14,19 +14,9 @@ constexpr std::string_view kCountKey = "count";
 constexpr std::string_view kFirstNameKey = "name1";
 // 自选股一 in GBK.
 constexpr std::string_view kDefaultBlockName = "\xD7\xD4\xD1\xA1\xB9\xC9\xD2\xBB";
-
-int32_t ParseDecimal(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  int64_t value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = std::min<int64_t>(value * 10 + (text[i] - '0'), int64_t{INT32_MAX} + 1);
-  }
-  if (negative) value = -value;
-  return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
+// Only the first 31 bytes of a count's value are read, as the terminal reads it; digits beyond
+// them do not count.
+constexpr size_t kMaxCountBytes = 31;
 
 // "name1=自选股一" and CR LF.
 std::string DefaultNameLine() {
@@ -52,12 +42,12 @@ void CIniText::LoadText(std::span<const uint8_t> text) {
 }
 
 void CIniText::Edited() {
-  cached_name_ = std::string(kNoSection);
+  cached_name_.reset();
   cached_body_ = Body{};
 }
 
 const CIniText::Body& CIniText::FindSection(std::string_view section) {
-  if (section == cached_name_) return cached_body_;
+  if (cached_name_ && section == *cached_name_) return cached_body_;
   cached_name_ = std::string(section);
   cached_body_ = Body{};
   std::string header;
@@ -72,8 +62,8 @@ const CIniText::Body& CIniText::FindSection(std::string_view section) {
   return cached_body_;
 }
 
-size_t CIniText::FindValue(const Body& body, std::string_view key) const {
-  if (!body.found) return std::string::npos;
+std::optional<size_t> CIniText::FindValue(const Body& body, std::string_view key) const {
+  if (!body.found) return std::nullopt;
   const std::string pattern = std::string(key) + "=";
   // An occurrence counts when it starts inside the body; the search never looks further.
   const size_t reach = std::min(text_.size(), body.end + pattern.size() - 1);
@@ -82,33 +72,33 @@ size_t CIniText::FindValue(const Body& body, std::string_view key) const {
        at = area.find(pattern, at + 1)) {
     if (at == body.begin || text_[at - 1] == '\n') return at + pattern.size();
   }
-  return std::string::npos;
+  return std::nullopt;
 }
 
 bool CIniText::HasSection(std::string_view section) { return FindSection(section).found; }
 
 std::string CIniText::GetString(std::string_view section, std::string_view key, size_t max_bytes) {
-  const size_t value = FindValue(FindSection(section), key);
-  if (value == std::string::npos) return {};
-  const size_t end = text_.find('\r', value);
-  const std::string_view whole = std::string_view(text_).substr(value, end == std::string::npos ? std::string::npos : end - value);
+  const std::optional<size_t> value = FindValue(FindSection(section), key);
+  if (!value) return {};
+  const size_t end = text_.find('\r', *value);
+  const std::string_view whole =
+      std::string_view(text_).substr(*value, end == std::string::npos ? std::string::npos : end - *value);
   return std::string(CutGbk(FieldText(whole.data(), whole.size()), max_bytes));
 }
 
 int32_t CIniText::GetCount(std::string_view section) {
-  return ParseDecimal(GetString(section, kCountKey, 31));
+  return ReadLeadingDecimal(GetString(section, kCountKey, kMaxCountBytes));
 }
 
 void CIniText::AddDefaultBlock(std::string_view group) {
   // The terminal compares the cached name here without regard to A-Z case.
-  if (!EqualsFoldingAsciiCase(group, cached_name_)) FindSection(group);
+  if (!cached_name_ || !EqualsFoldingAsciiCase(group, *cached_name_)) FindSection(group);
   const Body body = cached_body_;
   if (body.found) {
-    const size_t value = FindValue(body, kFirstNameKey);
-    if (value != std::string::npos) {
-      const size_t end = std::min(text_.find('\r', value), text_.size());
-      if (std::string_view(text_).substr(value, end - value) == kDefaultBlockName) return;
-      text_.replace(value, end - value, kDefaultBlockName);
+    if (const std::optional<size_t> value = FindValue(body, kFirstNameKey)) {
+      const size_t end = std::min(text_.find('\r', *value), text_.size());
+      if (std::string_view(text_).substr(*value, end - *value) == kDefaultBlockName) return;
+      text_.replace(*value, end - *value, kDefaultBlockName);
     } else {
       text_.insert(body.begin, DefaultNameLine());
     }

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -49,18 +50,16 @@ class CIniText {
     size_t end = 0;
     bool found = false;
   };
-  static constexpr std::string_view kNoSection = "[fhdj@y76=4#$%]";
-
   const Body& FindSection(std::string_view section);
-  // The offset of the value of `key` in `body`, or npos.
-  size_t FindValue(const Body& body, std::string_view key) const;
+  // The offset of the value of `key` in `body`, if the key is there.
+  std::optional<size_t> FindValue(const Body& body, std::string_view key) const;
   void Edited();
 
   bool write_back_;
   std::u16string path_;
   std::string text_;
   int changes_ = 0;
-  std::string cached_name_{kNoSection};
+  std::optional<std::string> cached_name_;  // the section cached_body_ belongs to; none after an edit
   Body cached_body_;
 };
 

@@ -3,6 +3,9 @@
 #include <array>
 #include <chrono>
 #include <optional>
+#include <string>
+
+#include "common/ascii_text.h"
 
 namespace orra {
 namespace {
@@ -39,8 +42,7 @@ std::u16string ResolveRelativeDate(std::u16string_view default_text, const Local
   const year_month_day date{floor<days>(moment)};
   const int value = static_cast<int>(date.year()) * 10000 + static_cast<int>(static_cast<unsigned>(date.month())) * 100 +
                     static_cast<int>(static_cast<unsigned>(date.day()));
-  const std::string digits = std::to_string(value);
-  return std::u16string(digits.begin(), digits.end());
+  return WidenAscii(std::to_string(value));
 }
 
 }  // namespace orra

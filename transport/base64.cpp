@@ -3,14 +3,13 @@
 namespace orra {
 namespace {
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr size_t kAlphabetSize = sizeof kAlphabet - 1;
 
-int DecodeChar(char c) {
-  if (c >= 'A' && c <= 'Z') return c - 'A';
-  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-  if (c >= '0' && c <= '9') return c - '0' + 52;
-  if (c == '+') return 62;
-  if (c == '/') return 63;
-  return -1;
+// The six bits a character of the alphabet stands for; none for any other character.
+std::optional<uint32_t> DecodeChar(char c) {
+  const char* const at = std::char_traits<char>::find(kAlphabet, kAlphabetSize, c);
+  if (at == nullptr) return std::nullopt;
+  return static_cast<uint32_t>(at - kAlphabet);
 }
 }  // namespace
 
@@ -47,9 +46,9 @@ std::optional<std::vector<uint8_t>> Base64Decode(std::string_view text) {
   uint32_t bits = 0;
   int count = 0;
   for (char c : text) {
-    const int v = DecodeChar(c);
-    if (v < 0) return std::nullopt;
-    bits = (bits << 6) | static_cast<uint32_t>(v);
+    const std::optional<uint32_t> v = DecodeChar(c);
+    if (!v) return std::nullopt;
+    bits = (bits << 6) | *v;
     count += 6;
     if (count >= 8) {
       count -= 8;

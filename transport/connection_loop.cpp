@@ -3,6 +3,15 @@
 #include "transport/message_code.h"
 
 namespace orra {
+namespace {
+
+// Here a job's topic id meets the frame's context field: 32 bits without a sign, which the
+// server echoes unchanged. The id goes out as its bits and comes back as the same id, so a
+// negative id survives the round trip.
+uint32_t WireContext(TopicId topic) { return static_cast<uint32_t>(topic); }
+TopicId TopicOfWireContext(uint32_t context) { return static_cast<TopicId>(context); }
+
+}  // namespace
 
 ConnectionLoop::ConnectionLoop(FrameLink& link, JobQueue& queue, ConnectionHandlers handlers, Env& env)
     : link_(link), queue_(queue), handlers_(std::move(handlers)), env_(env) {}
@@ -41,7 +50,7 @@ bool ConnectionLoop::DispatchFrame(const ReceivedFrame& frame) {
   // No push handler is installed: quote and notice pushes are dropped.
   if (MessageCode::IsPush(frame.header.code)) return true;
   SharedBlock body = PooledBlock::CopyOf(frame.body);
-  if (handlers_.completion && body) handlers_.completion(frame.header.context, frame.header.code, std::move(body));
+  if (handlers_.completion && body) handlers_.completion(TopicOfWireContext(frame.header.context), frame.header.code, std::move(body));
   return true;
 }
 
@@ -55,7 +64,7 @@ std::unique_ptr<QueryJob> ConnectionLoop::NextJob() {
 
 void ConnectionLoop::SendJob(std::unique_ptr<QueryJob> job) {
   std::optional<ReceivedFrame> reply;
-  if (link_.SendFrame(job->message_code, job->bytes(), static_cast<uint32_t>(job->context), &reply)) {
+  if (link_.SendFrame(job->message_code, job->bytes(), WireContext(job->context), &reply)) {
     if (reply) DispatchFrame(*reply);
     return;
   }

@@ -13,17 +13,18 @@
 
 #include "common/env.h"
 #include "common/pooled_block.h"
+#include "common/topic_id.h"
 #include "transport/frame_link.h"
 #include "transport/job_queue.h"
 
 namespace orra {
 
-// Told each received frame that no push handler takes: its context, its code and a copy of
-// its body, which the handler then owns. Runs on the connection thread.
-using CompletionHandler = std::function<void(uint32_t context, uint32_t code, SharedBlock body)>;
+// Told each received frame that no push handler takes: the topic id its context carries, its
+// code and a copy of its body, which the handler then owns. Runs on the connection thread.
+using CompletionHandler = std::function<void(TopicId context, uint32_t code, SharedBlock body)>;
 // Told the context and code of each job dropped after its last attempt. Runs on the
 // connection thread.
-using DroppedJobHandler = std::function<void(uint64_t context, uint32_t code)>;
+using DroppedJobHandler = std::function<void(TopicId context, uint32_t code)>;
 
 struct ConnectionHandlers {
   CompletionHandler completion;
@@ -58,7 +59,7 @@ class ConnectionLoop {
   Env& env_;
   bool check_forced_ = true;
   int passes_since_check_ = 0;
-  int last_heartbeat_minute_ = 60;  // above 59: none sent yet
+  std::optional<int> last_heartbeat_minute_;  // none before the first heartbeat
 };
 
 }  // namespace orra

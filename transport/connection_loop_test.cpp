@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <limits>
 #include <stdexcept>
 #include <vector>
 
@@ -71,7 +72,7 @@ class FakeLink : public FrameLink {
   Incoming current;
 };
 
-std::unique_ptr<QueryJob> Query(uint64_t context) {
+std::unique_ptr<QueryJob> Query(TopicId context) {
   dozodavu_netcfg document;
   document.SetVersion();
   return QueryJob::ForQuery(context, u"xdbr", document);
@@ -198,6 +199,30 @@ TEST_F(ConnectionLoopTest, HandsRepliesToTheCompletionHandlerAndDropsPushes) {
   EXPECT_EQ(link.closes, 0);  // the push frames did not disturb the connection
 }
 
+TEST_F(ConnectionLoopTest, ANegativeTopicIdTravelsAsItsBitsAndComesBackAsItself) {
+  std::vector<TopicId> answered;
+  std::vector<TopicId> given_up;
+  ConnectionHandlers handlers;
+  handlers.completion = [&answered](TopicId topic, uint32_t, SharedBlock) { answered.push_back(topic); };
+  handlers.dropped = [&given_up](TopicId topic, uint32_t) { given_up.push_back(topic); };
+  ConnectionLoop loop(link, queue, std::move(handlers));
+  loop.Pass();  // the first heartbeat
+  constexpr TopicId kNegative = -2;
+  queue.PushTail(Query(kNegative));
+  loop.Pass();
+  ASSERT_EQ(link.sent.size(), 2u);
+  EXPECT_EQ(link.sent[1].context, 0xFFFFFFFEu);
+  link.Deliver(MessageCode::kQuery, link.sent[1].context, {1});
+  loop.Pass();
+  EXPECT_EQ(answered, std::vector<TopicId>{kNegative});
+
+  constexpr TopicId kLowest = std::numeric_limits<TopicId>::min();
+  queue.PushTail(Query(kLowest));
+  link.send_failures = ConnectionLoop::kMaxAttempts;
+  for (int i = 0; i < ConnectionLoop::kMaxAttempts; ++i) loop.Pass();
+  EXPECT_EQ(given_up, std::vector<TopicId>{kLowest});
+}
+
 TEST_F(ConnectionLoopTest, RecoverClosesTheLinkAndForcesACheck) {
   auto loop = MakeLoop();
   loop.Pass();
@@ -230,8 +255,9 @@ TEST(JobQueue, KeepsOrderTakesRetriesAtTheHeadAndReleasesAll) {
 TEST(QueryJob, CarriesTheQueryPayloadForTheDocument) {
   dozodavu_netcfg document;
   document.SetVersion();
-  const auto job = QueryJob::ForQuery(0x100000005ULL, u"xdbr", document);
+  const auto job = QueryJob::ForQuery(5, u"xdbr", document);
   ASSERT_TRUE(job);
+  EXPECT_EQ(job->context, 5);
   EXPECT_EQ(job->message_code, MessageCode::kQuery);
   EXPECT_EQ(job->bytes().size(), 100u + 129);
   EXPECT_EQ(job->payload->capacity(), 512u);  // document size + 222 from the pool

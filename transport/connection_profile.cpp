@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/decimal_text.h"
+
 namespace orra {
 namespace {
 void CopyField(char* field, size_t width, std::string_view text) {
@@ -52,16 +54,13 @@ bool SplitHostPort(std::string_view text, std::string* host, uint16_t* port, uin
     *port = default_port;
     return true;
   }
-  const std::string_view digits = text.substr(colon + 1);
-  if (colon == 0 || digits.empty() || digits.size() > 5) return false;
-  unsigned value = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + static_cast<unsigned>(c - '0');
-  }
-  if (value < 1 || value > 65535) return false;
+  if (colon == 0) return false;
+  // Port 0 would ask the system for any port, which names no server.
+  constexpr DecimalRange kPortRange{1, 65535};
+  const std::optional<int64_t> value = ReadWholeDecimal(text.substr(colon + 1), kPortRange);
+  if (!value) return false;
   *host = std::string(text.substr(0, colon));
-  *port = static_cast<uint16_t>(value);
+  *port = static_cast<uint16_t>(*value);
   return true;
 }
 

@@ -14,6 +14,9 @@ constexpr size_t kReadStep = 1u << 20;
 // zlib's deflate cannot expand data more than about 1032 to 1; a packed body announcing more
 // cannot be valid and is refused before its buffer is sized.
 constexpr uint64_t kMaxInflateRatio = 1032;
+// What zlib may add beyond that ratio for a short body (its stream header and end block), and
+// the spare room the inflated body's buffer keeps.
+constexpr uint64_t kInflateSlackBytes = 1024;
 
 // Reads n bytes into `buffer` (replacing its content), growing it step by step as they come.
 bool ReadGrowing(ByteStream& stream, ByteBuffer& buffer, size_t n) {
@@ -65,8 +68,8 @@ std::optional<ReceivedFrame> FrameCodec::Receive(ByteStream& stream) {
   if (header.packed_length != 0) {
     if (!ReadGrowing(stream, packed_, header.packed_length)) return std::nullopt;
     traffic_.AddReceived(FrameHeader::kSize + header.packed_length, 1);
-    if (header.body_length > header.packed_length * kMaxInflateRatio + 1024 ||
-        !body_.Reserve(header.body_length + 1024)) {
+    if (header.body_length > header.packed_length * kMaxInflateRatio + kInflateSlackBytes ||
+        !body_.Reserve(header.body_length + kInflateSlackBytes)) {
       return std::nullopt;
     }
     size_t inflated = header.body_length;

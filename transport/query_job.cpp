@@ -8,15 +8,16 @@
 
 namespace orra {
 
-std::unique_ptr<QueryJob> QueryJob::ForQuery(uint64_t context, std::u16string_view service,
+std::unique_ptr<QueryJob> QueryJob::ForQuery(TopicId context, std::u16string_view service,
                                              const dozodavu_config& document) {
   auto job = std::make_unique<QueryJob>();
   job->message_code = MessageCode::kQuery;
   job->context = context;
   // The block the query worker takes: document size + 222 bytes, of which the payload uses
   // document size + 129.
+  constexpr size_t kBlockBeyondDocument = 222;
   const size_t size = document.Size();
-  job->payload = PooledBlock::Create(size + 222);
+  job->payload = PooledBlock::Create(size + kBlockBeyondDocument);
   if (!job->payload) return nullptr;
   const size_t length = WriteQueryPayload(job->payload->data(), ToNarrowString(service), document);
   job->payload->Resize(length);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "common/pooled_block.h"
+#include "common/topic_id.h"
 #include "common/traffic_counters.h"
 
 namespace orra {
@@ -17,7 +18,7 @@ class dozodavu_config;
 struct QueryJob {
   uint32_t message_code = 0;
   int32_t attempts = 0;  // failed sends so far
-  uint64_t context = 0;  // the RTD topic id for a query; its low 32 bits travel as the frame's context
+  TopicId context = 0;  // the request's topic id for a query, 0 for a heartbeat; sent as the frame's context
   std::unique_ptr<PooledBlock> payload;
 
   std::span<const uint8_t> bytes() const {
@@ -26,7 +27,7 @@ struct QueryJob {
 
   // A query job (code 0x10010) for `document`, asking service `service` (UTF-16, converted to
   // GBK); null when the pool runs out.
-  static std::unique_ptr<QueryJob> ForQuery(uint64_t context, std::u16string_view service,
+  static std::unique_ptr<QueryJob> ForQuery(TopicId context, std::u16string_view service,
                                             const dozodavu_config& document);
   // A heartbeat job (code 0x10001) carrying the traffic totals.
   static std::unique_ptr<QueryJob> ForHeartbeat(const TrafficTotals& totals);

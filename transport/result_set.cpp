@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/ascii_text.h"
 #include "common/text_conversion.h"
 #include "transport/wire_bytes.h"
 
@@ -74,7 +75,6 @@ std::u16string GbkOf(std::span<const uint8_t> value) {
   return wide;
 }
 
-std::u16string Ascii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
 struct DateTimeValue {
   int year, month, day, hour, minute, second;
@@ -110,7 +110,9 @@ double NumberOfText(const std::u16string& text) {
   return std::strtod(ascii.c_str(), nullptr);
 }
 
-bool IsKnownType(uint16_t type) { return type >= 1 && type <= 11; }
+bool IsKnownType(uint16_t type) {
+  return type >= static_cast<uint16_t>(ColumnType::kInt64) && type <= static_cast<uint16_t>(ColumnType::kDateTime);
+}
 
 }  // namespace
 
@@ -129,19 +131,19 @@ std::string FormatDecimal(double value) {
 std::u16string ValueText(uint16_t type, std::span<const uint8_t> value) {
   if (value.empty() || !IsKnownType(type)) return {};
   switch (static_cast<ColumnType>(type)) {
-    case ColumnType::kInt64: return Ascii(std::to_string(LittleEndianSigned(value, 8)));
-    case ColumnType::kInt32: return Ascii(std::to_string(LittleEndianSigned(value, 4)));
-    case ColumnType::kInt16: return Ascii(std::to_string(LittleEndianSigned(value, 2)));
-    case ColumnType::kInt8: return Ascii(std::to_string(LittleEndianSigned(value, 1)));
-    case ColumnType::kDouble: return Ascii(FormatDecimal(DoubleOf(value)));
-    case ColumnType::kFloat: return Ascii(FormatDecimal(FloatOf(value)));
+    case ColumnType::kInt64: return WidenAscii(std::to_string(LittleEndianSigned(value, 8)));
+    case ColumnType::kInt32: return WidenAscii(std::to_string(LittleEndianSigned(value, 4)));
+    case ColumnType::kInt16: return WidenAscii(std::to_string(LittleEndianSigned(value, 2)));
+    case ColumnType::kInt8: return WidenAscii(std::to_string(LittleEndianSigned(value, 1)));
+    case ColumnType::kDouble: return WidenAscii(FormatDecimal(DoubleOf(value)));
+    case ColumnType::kFloat: return WidenAscii(FormatDecimal(FloatOf(value)));
     case ColumnType::kGbkText: return GbkOf(value);
     case ColumnType::kUtf16Text:
     case ColumnType::kUtf16TextAlt: return Utf16Of(value);
     case ColumnType::kBigEndianInteger:
-      if (value.size() > 8) return Ascii(FormatDecimal(DoubleOf(value)));
-      return Ascii(std::to_string(BigEndianInteger(value)));
-    case ColumnType::kDateTime: return Ascii(DateTimeText(DateTimeOf(value)));
+      if (value.size() > 8) return WidenAscii(FormatDecimal(DoubleOf(value)));
+      return WidenAscii(std::to_string(BigEndianInteger(value)));
+    case ColumnType::kDateTime: return WidenAscii(DateTimeText(DateTimeOf(value)));
   }
   return {};
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/ascii_text.h"
 #include "common/diagnostic_log.h"
 #include "common/text_conversion.h"
 
@@ -11,7 +12,7 @@ namespace {
 
 std::u16string ServerText(const ConnectionProfile& profile) {
   const std::string text = std::string(profile.server_host, strnlen(profile.server_host, sizeof profile.server_host)) + ":" + std::to_string(profile.server_port);
-  return std::u16string(text.begin(), text.end());
+  return WidenAscii(text);
 }
 
 void LogConnect(const ConnectionProfile& profile, bool ok, const std::string& why) {

@@ -1,25 +1,30 @@
 #include "transport/tcp_socket.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <string_view>
+
+#include "common/decimal_text.h"
 
 namespace orra {
 
 std::optional<Ipv4Address> ParseDottedIpv4(const char* host) {
   if (host == nullptr) return std::nullopt;
+  // Each part is one to three decimal digits; a longer one is refused even when its value fits.
+  constexpr int kParts = 4;
+  constexpr size_t kMaxPartDigits = 3;
+  constexpr DecimalRange kPartRange{0, 255};
+  constexpr int kBitsPerPart = 8;
+  std::string_view rest(host);
   Ipv4Address address = 0;
-  const char* p = host;
-  for (int part = 0; part < 4; ++part) {
-    if (*p < '0' || *p > '9') return std::nullopt;
-    unsigned value = 0;
-    int digits = 0;
-    while (*p >= '0' && *p <= '9') {
-      value = value * 10 + static_cast<unsigned>(*p++ - '0');
-      if (++digits > 3 || value > 255) return std::nullopt;
-    }
-    address = (address << 8) | value;
-    if (part < 3 && *p++ != '.') return std::nullopt;
+  for (int part = 0; part < kParts; ++part) {
+    const size_t dot = part + 1 < kParts ? rest.find('.') : rest.size();
+    if (dot == std::string_view::npos || dot > kMaxPartDigits) return std::nullopt;
+    const std::optional<int64_t> value = ReadWholeDecimal(rest.substr(0, dot), kPartRange);
+    if (!value) return std::nullopt;
+    address = (address << kBitsPerPart) | static_cast<Ipv4Address>(*value);
+    rest.remove_prefix(std::min(dot + 1, rest.size()));
   }
-  if (*p != '\0') return std::nullopt;
   return address;
 }
 

@@ -54,8 +54,12 @@ class TcpSocket {
 
   IoResult Receive(void* destination, size_t n);
   IoResult Send(const void* bytes, size_t n);
-  // 1 readable (data or an orderly close waiting), 0 not within timeout_ms, -1 on error.
-  int WaitReadable(int timeout_ms);
+  enum class Readiness {
+    kReadable,  // data or an orderly close waiting
+    kTimedOut,  // nothing within timeout_ms
+    kFailed,    // the socket is closed or in error
+  };
+  Readiness WaitReadable(int timeout_ms);
   // Shuts both directions, making a call blocked on this socket in another thread return.
   void Interrupt();
 

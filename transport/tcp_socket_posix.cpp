@@ -96,7 +96,7 @@ int TcpSocket::Connect(Ipv4Address address, uint16_t port) {
 }
 
 std::optional<TcpSocket> TcpSocket::Accept(int timeout_ms) {
-  if (WaitReadable(timeout_ms) != 1) return std::nullopt;
+  if (WaitReadable(timeout_ms) != Readiness::kReadable) return std::nullopt;
   const int fd = ::accept4(Fd(handle_), nullptr, nullptr, SOCK_CLOEXEC);
   if (fd < 0) return std::nullopt;
   return TcpSocket(fd);
@@ -119,14 +119,15 @@ IoResult TcpSocket::Send(const void* bytes, size_t n) {
   return FromCount(::send(Fd(handle_), bytes, n, MSG_NOSIGNAL));
 }
 
-int TcpSocket::WaitReadable(int timeout_ms) {
-  if (handle_ == kNone) return -1;
+TcpSocket::Readiness TcpSocket::WaitReadable(int timeout_ms) {
+  if (handle_ == kNone) return Readiness::kFailed;
   pollfd p{Fd(handle_), POLLIN, 0};
   const int rc = ::poll(&p, 1, timeout_ms);
-  if (rc < 0) return errno == EINTR ? 0 : -1;
-  if (rc == 0) return 0;
-  if (p.revents & POLLNVAL) return -1;
-  return 1;
+  // A signal that cuts the wait short counts as a wait that saw nothing; the caller waits again.
+  if (rc < 0) return errno == EINTR ? Readiness::kTimedOut : Readiness::kFailed;
+  if (rc == 0) return Readiness::kTimedOut;
+  if (p.revents & POLLNVAL) return Readiness::kFailed;
+  return Readiness::kReadable;
 }
 
 void TcpSocket::Interrupt() {

@@ -104,7 +104,7 @@ int TcpSocket::Connect(Ipv4Address address, uint16_t port) {
 }
 
 std::optional<TcpSocket> TcpSocket::Accept(int timeout_ms) {
-  if (WaitReadable(timeout_ms) != 1) return std::nullopt;
+  if (WaitReadable(timeout_ms) != Readiness::kReadable) return std::nullopt;
   const SOCKET s = ::accept(Handle(handle_), nullptr, nullptr);
   if (s == INVALID_SOCKET) return std::nullopt;
   return TcpSocket(static_cast<intptr_t>(s));
@@ -127,15 +127,15 @@ IoResult TcpSocket::Send(const void* bytes, size_t n) {
   return FromCount(::send(Handle(handle_), static_cast<const char*>(bytes), Chunk(n), 0));
 }
 
-int TcpSocket::WaitReadable(int timeout_ms) {
-  if (handle_ == kNone) return -1;
+TcpSocket::Readiness TcpSocket::WaitReadable(int timeout_ms) {
+  if (handle_ == kNone) return Readiness::kFailed;
   fd_set readable;
   FD_ZERO(&readable);
   FD_SET(Handle(handle_), &readable);
   timeval tv{timeout_ms / 1000, (timeout_ms % 1000) * 1000};
   const int rc = ::select(0, &readable, nullptr, nullptr, &tv);
-  if (rc == SOCKET_ERROR) return -1;
-  return rc > 0 ? 1 : 0;
+  if (rc == SOCKET_ERROR) return Readiness::kFailed;
+  return rc > 0 ? Readiness::kReadable : Readiness::kTimedOut;
 }
 
 void TcpSocket::Interrupt() {

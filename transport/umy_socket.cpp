@@ -71,16 +71,18 @@ void UMySocket::Close() {
 
 bool UMySocket::IsBroken() {
   if (!socket_.IsOpen()) return true;
-  if (socket_.WaitReadable(0) < 0) {
+  if (socket_.WaitReadable(0) == TcpSocket::Readiness::kFailed) {
     Close();
     return true;
   }
   return false;
 }
 
-bool UMySocket::HasData() { return !received_.empty() || socket_.WaitReadable(0) == 1; }
+bool UMySocket::HasData() { return WaitForData(0); }
 
-bool UMySocket::WaitForData(int timeout_ms) { return !received_.empty() || socket_.WaitReadable(timeout_ms) == 1; }
+bool UMySocket::WaitForData(int timeout_ms) {
+  return !received_.empty() || socket_.WaitReadable(timeout_ms) == TcpSocket::Readiness::kReadable;
+}
 
 bool UMySocket::ReceiveIntoBuffer() {
   if (received_.capacity() < kReadAhead && !received_.Reserve(kReadAhead)) return false;

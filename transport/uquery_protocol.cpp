@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "common/decimal_text.h"
+
 namespace orra {
 namespace {
 
@@ -9,21 +11,9 @@ std::string_view AsText(std::span<const uint8_t> bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
-// A decimal number with an optional minus sign filling `text` wholly.
-std::optional<int64_t> ParseDecimal(std::string_view text) {
-  bool negative = false;
-  if (!text.empty() && text[0] == '-') {
-    negative = true;
-    text.remove_prefix(1);
-  }
-  if (text.empty() || text.size() > 12) return std::nullopt;
-  int64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  return negative ? -value : value;
-}
+// A reply's count: a decimal number with an optional minus sign filling its field wholly, of
+// at most twelve digits.
+constexpr DecimalRange kCountRange{-999'999'999'999, 999'999'999'999};
 
 }  // namespace
 
@@ -50,7 +40,7 @@ bool UQueryResponseComplete(std::span<const uint8_t> response, size_t* trim) {
   const size_t digits_at = run + UQuery::kBlankRun.size();
   const size_t comma = text.find(',', digits_at);
   if (comma == std::string_view::npos) return false;
-  const auto count = ParseDecimal(text.substr(digits_at, comma - digits_at));
+  const auto count = ReadWholeDecimal(text.substr(digits_at, comma - digits_at), kCountRange);
   if (!count) return false;
   if (*count > 0) {
     return text.size() == UQuery::kStatusLength + UQuery::kBlankRun.size() + (comma - digits_at) + 1 +
@@ -82,7 +72,7 @@ std::optional<UQueryReplyBody> ReadUQueryReplyBody(std::span<const uint8_t> body
   const std::string_view text = AsText(body);
   const size_t comma = text.find(',');
   if (comma == std::string_view::npos) return std::nullopt;
-  const auto count = ParseDecimal(text.substr(0, comma));
+  const auto count = ReadWholeDecimal(text.substr(0, comma), kCountRange);
   if (!count) return std::nullopt;
   UQueryReplyBody reply;
   reply.count = *count;
@@ -97,8 +87,11 @@ std::optional<UQueryReplyBody> ReadUQueryReplyBody(std::span<const uint8_t> body
 }
 
 std::optional<std::string> ReadUQueryLoginToken(std::span<const uint8_t> body) {
-  if (body.size() < 11 || body[0] != '0') return std::nullopt;
-  return std::string(reinterpret_cast<const char*>(body.data()) + 2, UQuery::kTokenLength);
+  // "0," then the token, then at least one byte more (the server sends ",ok").
+  constexpr size_t kTokenAt = 2;
+  constexpr size_t kShortestReply = kTokenAt + UQuery::kTokenLength + 1;
+  if (body.size() < kShortestReply || body[0] != '0') return std::nullopt;
+  return std::string(reinterpret_cast<const char*>(body.data()) + kTokenAt, UQuery::kTokenLength);
 }
 
 }  // namespace orra

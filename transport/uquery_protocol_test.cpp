@@ -112,10 +112,33 @@ TEST(ConnectionProfile, TheAddinDefaultAndTheServerOverride) {
   EXPECT_EQ(raw[68], 1);
 }
 
+TEST(SplitHostPort, TakesAPortFrom1To65535AfterTheLastColon) {
+  std::string host;
+  uint16_t port = 0;
+  ASSERT_TRUE(SplitHostPort("data.example:7000", &host, &port, 1));
+  EXPECT_EQ(host, "data.example");
+  EXPECT_EQ(port, 7000);
+  ASSERT_TRUE(SplitHostPort("data.example", &host, &port, 9911));
+  EXPECT_EQ(port, 9911) << "no colon: the default port";
+  ASSERT_TRUE(SplitHostPort("h:65535", &host, &port, 1));
+  EXPECT_EQ(port, 65535);
+  ASSERT_TRUE(SplitHostPort("h:1", &host, &port, 9));
+  EXPECT_EQ(port, 1);
+  for (const char* bad : {"", "h:0", "h:65536", "h:-1", "h:+80", "h: 80", "h:80 ", "h:8x", "h:", ":80", "h:99999999999"}) {
+    host = "kept";
+    port = 42;
+    EXPECT_FALSE(SplitHostPort(bad, &host, &port, 1)) << bad;
+    EXPECT_EQ(host, "kept") << bad;
+    EXPECT_EQ(port, 42) << bad;
+  }
+}
+
 TEST(ParseDottedIpv4, AcceptsOnlyFourDecimalParts) {
   EXPECT_EQ(*ParseDottedIpv4("127.0.0.1"), 0x7F000001u);
   EXPECT_EQ(*ParseDottedIpv4("255.255.255.255"), 0xFFFFFFFFu);
-  for (const char* bad : {"256.0.0.1", "1.2.3", "1.2.3.4.5", "1..2.3", "a.b.c.d", "1.2.3.4 ", "", "localhost"}) {
+  EXPECT_EQ(*ParseDottedIpv4("010.0.00.001"), 0x0A000001u);
+  for (const char* bad : {"256.0.0.1", "1.2.3", "1.2.3.4.5", "1..2.3", "a.b.c.d", "1.2.3.4 ",
+                          "", "localhost", "0001.2.3.4", "1.2.3.", ".1.2.3", "1.2.3.-4", "1.+2.3.4"}) {
     EXPECT_FALSE(ParseDottedIpv4(bad)) << bad;
   }
   EXPECT_EQ(FormatIpv4(0x7F000001u), "127.0.0.1");

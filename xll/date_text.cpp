@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <limits>
 #include <locale>
 #include <regex>
+
+#include "common/decimal_text.h"
 
 namespace orra {
 namespace {
@@ -20,23 +21,6 @@ int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
   return era * 146097 + day_of_era - 719468;
 }
 
-bool IsCSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
-
-// strtol's reading of a decimal number at the start of `text`, clamped to 32 bits.
-int32_t ReadNumber(std::u16string_view text) {
-  size_t i = 0;
-  while (i < text.size() && IsCSpace(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
-  constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
-  int64_t value = 0;
-  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-    value = std::min(value * 10 + (text[i] - u'0'), kLimit);
-  }
-  if (negative) return static_cast<int32_t>(-value);
-  return static_cast<int32_t>(std::min<int64_t>(value, std::numeric_limits<int32_t>::max()));
-}
-
 // The text after position `at` (empty when `at` is at or past the end).
 std::u16string_view After(std::u16string_view text, size_t at) {
   return at + 1 < text.size() ? text.substr(at + 1) : std::u16string_view();
@@ -45,32 +29,32 @@ std::u16string_view After(std::u16string_view text, size_t at) {
 void ReadTime(std::u16string_view time, DateTimeParts& parts) {
   const size_t colon = time.find(u':');
   if (colon == std::u16string_view::npos) {
-    const int32_t hhmmss = ReadNumber(time);
+    const int32_t hhmmss = ReadLeadingDecimal(time);
     parts.hour = hhmmss / 10000;
     parts.minute = hhmmss / 100 % 100;
     parts.second = hhmmss % 100;
     return;
   }
-  parts.hour = ReadNumber(time);
-  parts.minute = ReadNumber(After(time, colon));
+  parts.hour = ReadLeadingDecimal(time);
+  parts.minute = ReadLeadingDecimal(After(time, colon));
   const size_t second_colon = time.find(u':', colon + 1);
-  if (second_colon != std::u16string_view::npos) parts.second = ReadNumber(After(time, second_colon));
+  if (second_colon != std::u16string_view::npos) parts.second = ReadLeadingDecimal(After(time, second_colon));
 }
 
 void ReadDate(std::u16string_view date, DateTimeParts& parts) {
   const char16_t separator = date.find(u'-') != std::u16string_view::npos ? u'-' : u'/';
   const size_t first = date.find(separator);
   if (first == std::u16string_view::npos) {
-    const int32_t yyyymmdd = ReadNumber(date);
+    const int32_t yyyymmdd = ReadLeadingDecimal(date);
     parts.year = yyyymmdd / 10000;
     parts.month = yyyymmdd / 100 % 100;
     parts.day = yyyymmdd % 100;
     return;
   }
-  const int32_t leading = ReadNumber(date);
-  parts.month = ReadNumber(After(date, first));
+  const int32_t leading = ReadLeadingDecimal(date);
+  parts.month = ReadLeadingDecimal(After(date, first));
   const size_t second = date.find(separator, first + 1);
-  const int32_t trailing = second == std::u16string_view::npos ? 0 : ReadNumber(After(date, second));
+  const int32_t trailing = second == std::u16string_view::npos ? 0 : ReadLeadingDecimal(After(date, second));
   const bool day_first = first <= 3;
   parts.day = day_first ? leading : trailing;
   parts.year = day_first ? trailing : leading;
@@ -78,8 +62,8 @@ void ReadDate(std::u16string_view date, DateTimeParts& parts) {
 
 std::regex ClassicPattern(const char* pattern) {
   std::regex regex;
-  // Built in the classic locale, so that \d stays the ASCII digits whatever locale the process
-  // runs in (developer mode's log switches it while writing).
+  // Built in the classic locale, so that \d stays the ASCII digits whatever global locale the
+  // host process has set.
   regex.imbue(std::locale::classic());
   regex.assign(pattern, std::regex::ECMAScript);
   return regex;
@@ -100,6 +84,9 @@ const std::array<std::regex, 4>& DatePatterns() {
 // 1 and has a 29 February 1900, so from March 1900 on its serials are two more than the count.
 constexpr int32_t kSerialOfFirstDay = 2;
 
+// "yyyy-mm-dd hh:mm:ss": what follows (fractions of a second) is not read.
+constexpr size_t kLongestDateTimeText = 19;
+
 // No text longer than this matches a pattern (the longest is 4 + 2 + 2 + 2 + 2 + 2 bytes).
 constexpr size_t kLongestDateText = 14;
 
@@ -115,7 +102,7 @@ int32_t SerialDayFromYmd(int32_t yyyymmdd) {
 }
 
 DateTimeParts ReadDateTimeText(std::u16string_view text) {
-  text = text.substr(0, std::min<size_t>(text.size(), 19));
+  text = text.substr(0, std::min(text.size(), kLongestDateTimeText));
   DateTimeParts parts;
   const size_t blank = text.find(u' ');
   if (blank != std::u16string_view::npos) ReadTime(After(text, blank), parts);

@@ -25,6 +25,7 @@
 #include "testing/terminal_description.h"
 #include "tools/orra-server/stand_in_server.h"
 #include "tools/orra-server/terminal_answers.h"
+#include "transport/message_code.h"
 #include "transport/query_job.h"
 
 namespace orra {
@@ -131,7 +132,7 @@ void FillAnswered(RequestsDictionary& requests) {
   for (int32_t t = 1; t <= kRecords; ++t) {
     tagRequest r(t);
     requests.Store(r);
-    requests.OnReply(t, RequestsDictionary::kQueryReplyCode, block);
+    requests.OnReply(t, MessageCode::kQuery, block);
   }
   requests.TakeChanged();
 }
@@ -145,7 +146,7 @@ void BM_RefreshData(benchmark::State& state) {
   SharedBlock block = PooledBlock::CopyOf(body);
   for (auto _ : state) {
     state.PauseTiming();
-    for (int32_t t = 1; t <= kRecords; t += kRecords / changed) requests.OnReply(t, RequestsDictionary::kQueryReplyCode, block);
+    for (int32_t t = 1; t <= kRecords; t += kRecords / changed) requests.OnReply(t, MessageCode::kQuery, block);
     state.ResumeTiming();
     benchmark::DoNotOptimize(requests.TakeChanged());
   }

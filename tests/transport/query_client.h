@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/text_conversion.h"
+#include "common/topic_id.h"
 #include "testing/test_env.h"
 #include "transport/connection_thread.h"
 #include "transport/query_document.h"
@@ -25,11 +26,11 @@ class QueryClient {
 
   bool Start() {
     ConnectionHandlers handlers;
-    handlers.completion = [this](uint32_t context, uint32_t code, SharedBlock body) {
+    handlers.completion = [this](TopicId context, uint32_t code, SharedBlock body) {
       std::lock_guard lock(mutex_);
       replies_[context] = std::vector<uint8_t>(body->bytes().begin(), body->bytes().end());
     };
-    handlers.dropped = [this](uint64_t context, uint32_t) {
+    handlers.dropped = [this](TopicId context, uint32_t) {
       std::lock_guard lock(mutex_);
       dropped_.push_back(context);
     };
@@ -38,7 +39,7 @@ class QueryClient {
   void Stop() { thread_.Stop(); }
 
   // Posts a query for `path` with "@seccode@" = code.
-  void Post(uint32_t context, const std::u16string& path, const std::u16string& code) {
+  void Post(TopicId context, const std::u16string& path, const std::u16string& code) {
     dozodavu_netcfg document;
     document.SetVersion();
     int32_t i = document.PairCount();
@@ -49,12 +50,12 @@ class QueryClient {
     queue_.PushTail(QueryJob::ForQuery(context, u"xdbr", document));
   }
 
-  bool HasReply(uint32_t context) {
+  bool HasReply(TopicId context) {
     std::lock_guard lock(mutex_);
     return replies_.count(context) > 0;
   }
   // The first value of the reply's table as text, or the error text.
-  std::u16string FirstText(uint32_t context, int column = 1) {
+  std::u16string FirstText(TopicId context, int column = 1) {
     std::lock_guard lock(mutex_);
     const auto reply = ReadQueryReply(replies_.at(context));
     if (!reply) return u"<damaged>";
@@ -63,7 +64,7 @@ class QueryClient {
     if (!table.Open(reply->table)) return u"<damaged table>";
     return table.Text(column);
   }
-  std::vector<uint64_t> dropped() {
+  std::vector<TopicId> dropped() {
     std::lock_guard lock(mutex_);
     return dropped_;
   }
@@ -75,8 +76,8 @@ class QueryClient {
   ServerConnection connection_;
   ConnectionThread thread_;
   std::mutex mutex_;
-  std::map<uint32_t, std::vector<uint8_t>> replies_;  // guarded by mutex_
-  std::vector<uint64_t> dropped_;                      // guarded by mutex_
+  std::map<TopicId, std::vector<uint8_t>> replies_;  // guarded by mutex_
+  std::vector<TopicId> dropped_;                      // guarded by mutex_
 };
 
 }  // namespace orra::testing

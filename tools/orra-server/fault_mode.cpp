@@ -1,6 +1,8 @@
 #include "tools/orra-server/fault_mode.h"
 
-#include <charconv>
+#include <limits>
+
+#include "common/decimal_text.h"
 
 namespace orra::server {
 namespace {
@@ -23,11 +25,10 @@ std::optional<Fault> ParseFault(std::string_view text) {
     if (text == n.name) return Fault{n.kind, 0};
   }
   if (text.substr(0, kCloseAfter.size()) != kCloseAfter) return std::nullopt;
-  const std::string_view digits = text.substr(kCloseAfter.size());
-  int count = -1;
-  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), count);
-  if (ec != std::errc() || end != digits.data() + digits.size() || count < 0) return std::nullopt;
-  return Fault{Fault::Kind::kCloseAfter, count};
+  constexpr DecimalRange kCountRange{0, std::numeric_limits<int>::max()};
+  const std::optional<int64_t> count = ReadWholeDecimal(text.substr(kCloseAfter.size()), kCountRange);
+  if (!count) return std::nullopt;
+  return Fault{Fault::Kind::kCloseAfter, static_cast<int>(*count)};
 }
 
 std::string FaultName(const Fault& fault) {

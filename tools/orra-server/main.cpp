@@ -4,12 +4,13 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "common/decimal_text.h"
 #include "tools/orra-server/stand_in_server.h"
 #include "tools/orra-server/terminal_answers.h"
 
@@ -34,10 +35,11 @@ int Fail(const std::string& message) {
 }
 
 bool ParsePort(const std::string& text, uint16_t* port) {
-  char* end = nullptr;
-  const long value = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || value < 0 || value > 65535) return false;
-  *port = static_cast<uint16_t>(value);
+  // Port 0 asks the system for a free one.
+  constexpr orra::DecimalRange kPortRange{0, 65535};
+  const std::optional<int64_t> value = orra::ReadWholeDecimal(text, kPortRange);
+  if (!value) return false;
+  *port = static_cast<uint16_t>(*value);
   return true;
 }
 

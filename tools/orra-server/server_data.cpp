@@ -1,8 +1,11 @@
 #include "tools/orra-server/server_data.h"
 
-#include <cstdio>
+#include <array>
 #include <fstream>
+#include <limits>
+#include <string_view>
 
+#include "common/decimal_text.h"
 #include "common/text_conversion.h"
 #include "common/utf8.h"
 #include "testing/query_document_reader.h"
@@ -25,12 +28,31 @@ const std::map<std::string, uint16_t>& TypeNames() {
   return names;
 }
 
-// "2017-02-20", "2017-02-20 09:30:00" or "2017-02-20 09:30:00.250".
+// "2017-02-20", "2017-02-20 09:30:00" or "2017-02-20 09:30:00.250": each field whole digits,
+// the last one milliseconds.
 std::optional<std::vector<uint8_t>> EncodeDateTimeText(const std::string& text) {
-  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
-  const int n = std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d.%d", &y, &mo, &d, &h, &mi, &s, &ms);
-  if (n != 3 && n != 6 && n != 7) return std::nullopt;
-  return EncodeDateTime(y, mo, d, h, mi, s, static_cast<uint32_t>(ms) * 1000000u);
+  // What ends each field but the last: year-month-day hour:minute:second.milliseconds.
+  constexpr std::string_view kSeparators = "-- ::.";
+  constexpr DecimalRange kFieldRange{0, std::numeric_limits<int>::max()};
+  constexpr int64_t kMaxMillisecond = 999;
+  constexpr uint32_t kBillionthsPerMillisecond = 1'000'000;
+  std::array<int, kSeparators.size() + 1> fields{};
+  std::string_view rest = text;
+  size_t read = 0;
+  while (read < fields.size()) {
+    const size_t end = read < kSeparators.size() ? rest.find(kSeparators[read]) : std::string_view::npos;
+    const std::optional<int64_t> value = ReadWholeDecimal(rest.substr(0, end), kFieldRange);
+    if (!value) return std::nullopt;
+    fields[read++] = static_cast<int>(*value);
+    if (end == std::string_view::npos) break;
+    rest.remove_prefix(end + 1);
+  }
+  const bool date_only = read == 3;
+  const bool whole_seconds = read == 6;
+  const bool milliseconds = read == fields.size() && fields.back() <= kMaxMillisecond;
+  if (!date_only && !whole_seconds && !milliseconds) return std::nullopt;
+  const auto [y, mo, d, h, mi, s, ms] = fields;
+  return EncodeDateTime(y, mo, d, h, mi, s, static_cast<uint32_t>(ms) * kBillionthsPerMillisecond);
 }
 
 template <typename T>

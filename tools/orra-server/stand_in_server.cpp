@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <optional>
+#include <string_view>
 
+#include "common/decimal_text.h"
 #include "transport/base64.h"
 #include "transport/memory_stream.h"
 #include "transport/message_code.h"
@@ -23,21 +26,20 @@ std::string Response(const std::string& body, bool closing_run) {
   return response;
 }
 
-// The value of a header line named `name` (case-insensitive), or -1.
-long long HeaderNumber(const std::string& head, const std::string& name) {
+// The value of a header line named `name` (case-insensitive) when it is a whole decimal number
+// in `range`, blanks around it allowed.
+std::optional<int64_t> HeaderNumber(const std::string& head, const std::string& name, DecimalRange range) {
   std::string lower = head;
   std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
   const size_t at = lower.find("\r\n" + name + ":");
-  if (at == std::string::npos) return -1;
-  size_t p = at + 3 + name.size();
-  while (p < lower.size() && lower[p] == ' ') ++p;
-  long long value = 0;
-  int digits = 0;
-  while (p < lower.size() && std::isdigit(static_cast<unsigned char>(lower[p])) && digits < 12) {
-    value = value * 10 + (lower[p++] - '0');
-    ++digits;
-  }
-  return digits > 0 ? value : -1;
+  if (at == std::string::npos) return std::nullopt;
+  const size_t begin = at + 3 + name.size();
+  const size_t end = std::min(lower.find("\r\n", begin), lower.size());
+  std::string_view value = std::string_view(lower).substr(begin, end - begin);
+  constexpr std::string_view kBlanks = " \t";
+  value.remove_prefix(std::min(value.find_first_not_of(kBlanks), value.size()));
+  value.remove_suffix(value.size() - std::min(value.find_last_not_of(kBlanks) + 1, value.size()));
+  return ReadWholeDecimal(value, range);
 }
 
 // Waits for bytes while the server runs; false when it is stopping or the wait failed.
@@ -206,9 +208,9 @@ void StandInServer::ServeUQuery(UMySocket& connection) {
       if (!connection.ReadExactly(&c, 1)) return;
       head.push_back(c);
     }
-    const long long length = HeaderNumber(head, "content-length");
-    if (!head.starts_with("POST /uQuery.dll ") || length < 0 || static_cast<size_t>(length) > kMaxHttpBody) return;
-    std::string body(static_cast<size_t>(length), '\0');
+    const std::optional<int64_t> length = HeaderNumber(head, "content-length", {0, kMaxHttpBody});
+    if (!head.starts_with("POST /uQuery.dll ") || !length) return;
+    std::string body(static_cast<size_t>(*length), '\0');
     if (!connection.ReadExactly(body.data(), body.size())) return;
     const std::string response = UQueryBody(body);
     if (CurrentFault().kind == Fault::Kind::kSlow) {

@@ -2,13 +2,16 @@
 // readable description, and publishes the login block while it runs.
 #include <chrono>
 #include <cstdio>
+#include <cstdint>
 #include <exception>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "common/decimal_text.h"
 #include "common/file_system.h"
 #include "common/text_conversion.h"
 #include "common/utf8.h"
@@ -73,14 +76,13 @@ class Options {
   std::string missing_value_;
 };
 
+// A whole number on the command line: digits after an optional '-' and nothing else, within the
+// 32 bits the login block gives the access state.
 std::optional<long> ParseWhole(const std::string& text) {
-  try {
-    size_t used = 0;
-    const long value = std::stol(text, &used);
-    if (used == text.size()) return value;
-  } catch (const std::exception&) {
-  }
-  return std::nullopt;
+  constexpr DecimalRange kInt32{std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()};
+  const std::optional<int64_t> value = ReadWholeDecimal(text, kInt32);
+  if (!value) return std::nullopt;
+  return static_cast<long>(*value);
 }
 
 int Write(const std::vector<std::string>& args) {

@@ -1,6 +1,6 @@
 #pragma once
 // The subcommands of `orra`, the diagnostics command for people who support the add-in. Each
-// *_command.cpp file registers its commands with OrraCommandRegistrar; main dispatches.
+// *_command.cpp file registers its commands with a static CommandRegistrar; main dispatches.
 
 #include <string>
 #include <vector>

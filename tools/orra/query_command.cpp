@@ -15,6 +15,7 @@
 #include "common/debug_output.h"
 #include "common/event.h"
 #include "common/text_conversion.h"
+#include "common/topic_id.h"
 #include "common/utf8.h"
 #include "tools/orra/command.h"
 #include "transport/connection_thread.h"
@@ -226,7 +227,8 @@ struct Outcome {
   bool dropped = false;                       // guarded by mutex
 };
 
-constexpr uint32_t kContext = 1;
+// The one query's topic id: any id will do, as nothing else is in flight.
+constexpr TopicId kContext = 1;
 
 // Without --verbose the connection's debugger lines would mix with the answer on the terminal.
 class DiscardingSink final : public DebugSink {
@@ -262,13 +264,13 @@ int RunQuery(const std::vector<std::string>& args, Env& process_env) {
   queue.PushTail(std::move(job));
   Outcome outcome;
   ConnectionHandlers handlers;
-  handlers.completion = [&outcome](uint32_t context, uint32_t code, SharedBlock body) {
+  handlers.completion = [&outcome](TopicId context, uint32_t code, SharedBlock body) {
     if (context != kContext || code != MessageCode::kQuery || !body) return;
     std::lock_guard lock(outcome.mutex);
     outcome.reply.emplace(body->bytes().begin(), body->bytes().end());
     outcome.done.Set();
   };
-  handlers.dropped = [&outcome](uint64_t context, uint32_t) {
+  handlers.dropped = [&outcome](TopicId context, uint32_t) {
     if (context != kContext) return;
     std::lock_guard lock(outcome.mutex);
     outcome.dropped = true;

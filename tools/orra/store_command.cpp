@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "common/clock.h"
+#include "common/decimal_text.h"
 #include "common/text_conversion.h"
 #include "common/utf8.h"
 #include "store/orra_data.h"
@@ -113,8 +114,12 @@ Json Dump(const COrraData& store) {
 }
 
 std::optional<LocalDateTime> ParseDay(const std::string& text) {
-  if (text.size() != 8 || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
-  const int value = std::stoi(text);
+  constexpr size_t kYmdDigits = 8;
+  constexpr DecimalRange kYmdRange{0, 99'999'999};
+  if (text.size() != kYmdDigits) return std::nullopt;
+  const std::optional<int64_t> ymd = ReadWholeDecimal(text, kYmdRange);
+  if (!ymd) return std::nullopt;
+  const int value = static_cast<int>(*ymd);
   const std::chrono::year_month_day day{std::chrono::year{value / 10000},
                                         std::chrono::month{static_cast<unsigned>(value / 100 % 100)},
                                         std::chrono::day{static_cast<unsigned>(value % 100)}};

@@ -1,0 +1,14 @@
+#include "common/ascii_text.h"
+
+namespace orra {
+
+std::u16string WidenAscii(std::string_view text) {
+  std::u16string wide;
+  wide.reserve(text.size());
+  // Through unsigned char: a plain char above 0x7F is negative on most targets and would
+  // widen to a unit in the U+FF80..U+FFFF range.
+  for (const unsigned char c : text) wide.push_back(static_cast<char16_t>(c));
+  return wide;
+}
+
+}  // namespace orra
