@@ -5,7 +5,9 @@
 // one received frame to the completion handler, and sends at most one job: the oldest queued,
 // or when none is queued and the wall-clock minute has changed, a heartbeat. A job that fails
 // goes back to the head of the queue until it has failed four times; then it is dropped and
-// the dropped-job handler is told.
+// the dropped-job handler is told. A query sent on a connection that is replaced before its
+// answer came counts as failed too: it goes back to the head of the queue, ahead of the jobs
+// not yet sent, when the link's next connection is seen.
 
 #include <cstdint>
 #include <functional>
@@ -14,6 +16,7 @@
 #include "common/pooled_block.h"
 #include "transport/frame_link.h"
 #include "transport/job_queue.h"
+#include "transport/unanswered_jobs.h"
 
 namespace orra {
 
@@ -49,6 +52,10 @@ class ConnectionLoop {
   bool DispatchFrame(const ReceivedFrame& frame);
   std::unique_ptr<QueryJob> NextJob();
   void SendJob(std::unique_ptr<QueryJob> job);
+  // Puts the job back at the head of the queue, or drops it after its last attempt.
+  void Retry(std::unique_ptr<QueryJob> job);
+  // When the link has connected again since the unanswered queries went out, queues them again.
+  void RequeueUnanswered();
 
   FrameLink& link_;
   JobQueue& queue_;
@@ -56,6 +63,8 @@ class ConnectionLoop {
   bool check_forced_ = true;
   int passes_since_check_ = 0;
   int last_heartbeat_minute_ = 60;  // above 59: none sent yet
+  uint64_t connection_ = 0;  // the link's connection that the unanswered queries went out on
+  UnansweredJobs unanswered_;
 };
 
 }  // namespace orra
