@@ -55,8 +55,11 @@ TEST_F(StoreIndicatorVariablesTest, ExistingVariablesAndUnknownIndicatorsStayAsT
   EXPECT_EQ(store_.FindVariable(u"1001"), u"kept");
   Parse(u"close");  // an indicator without a parameter record of its name or number
   EXPECT_FALSE(store_.FindVariable(u"close"));
-  Parse(u"tradedate");  // a parameter, but no indicator
-  EXPECT_FALSE(store_.FindVariable(u"tradedate"));
+  // A parameter, but no indicator: it keeps the value the load gave it.
+  const std::optional<std::u16string> loaded = store_.FindVariable(u"tradedate");
+  ASSERT_TRUE(loaded);
+  Parse(u"tradedate");
+  EXPECT_EQ(store_.FindVariable(u"tradedate"), loaded);
 }
 
 }  // namespace
