@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -136,7 +137,8 @@ TEST(TextConversion, IntoCallerBufferCutsAndTerminates) {
 TEST(TextConversion, ThreadsMakingTheirFirstConversionAtOnceEachGetTheirOwnScratch) {
   constexpr int kThreads = 8;
   std::vector<std::thread> threads;
-  std::vector<bool> ok(kThreads, false);
+  // One whole element per thread: neighbouring bits of a vector<bool> would share a word.
+  std::array<bool, kThreads> ok{};
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([t, &ok] {
       const std::string text = "thread " + std::to_string(t) + " \xCA\xD0\xB3\xA1";

@@ -10,13 +10,7 @@
 namespace orra {
 namespace {
 
-constexpr size_t kSecurityCountOffset = 128;
-constexpr size_t kCategoryCountOffset = 132;
-constexpr size_t kMemberCountOffset = 136;
-constexpr size_t kKindOffset = 144;
-constexpr size_t kInflatedSizeOffset = 148;
-constexpr size_t kCompressedSizeOffset = 152;
-constexpr size_t kSecurityExtraOffset = 156;
+using H = BlockDataHeader;
 
 constexpr uint64_t kHasChildrenBit = 1;
 constexpr uint64_t kContinuesGroupBit = 2;
@@ -117,14 +111,14 @@ class CBlockData::BodyDecoder {
 std::optional<CBlockData> CBlockData::Decode(std::span<const uint8_t> file, const CKeyIndex* key_index) {
   if (file.size() < kMinFileSize) return std::nullopt;
   CBlockData data;
-  data.kind_ = HeaderI32(file, kKindOffset);
+  data.kind_ = HeaderI32(file, H::kKindOffset);
   const std::optional<std::vector<uint8_t>> body =
-      InflateBody(file.subspan(kHeaderSize), HeaderI32(file, kInflatedSizeOffset), HeaderI32(file, kCompressedSizeOffset));
+      InflateBody(file.subspan(kHeaderSize), HeaderI32(file, H::kInflatedSizeOffset), HeaderI32(file, H::kCompressedSizeOffset));
   if (!body) return data;
   BodyDecoder decoder(data, *body);
-  decoder.Securities(HeaderI32(file, kSecurityCountOffset), file[kSecurityExtraOffset] != 0, key_index);
-  decoder.Categories(HeaderI32(file, kCategoryCountOffset), data.kind_ == kNamedCategoriesKind);
-  decoder.Members(HeaderI32(file, kMemberCountOffset));
+  decoder.Securities(HeaderI32(file, H::kSecurityCountOffset), file[H::kSecurityExtraOffset] != 0, key_index);
+  decoder.Categories(HeaderI32(file, H::kCategoryCountOffset), data.kind_ == kNamedCategoriesKind);
+  decoder.Members(HeaderI32(file, H::kMemberCountOffset));
   return data;
 }
 

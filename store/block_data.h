@@ -42,6 +42,17 @@ struct MemberEntry {
   std::string category_code;   // GBK
 };
 
+// Where the file's header keeps its counts and sizes (little-endian int32 unless noted).
+struct BlockDataHeader {
+  static constexpr size_t kSecurityCountOffset = 128;
+  static constexpr size_t kCategoryCountOffset = 132;
+  static constexpr size_t kMemberCountOffset = 136;
+  static constexpr size_t kKindOffset = 144;
+  static constexpr size_t kInflatedSizeOffset = 148;
+  static constexpr size_t kCompressedSizeOffset = 152;
+  static constexpr size_t kSecurityExtraOffset = 156;  // one byte: securities carry a third text
+};
+
 // First and last index, both inclusive.
 using IndexRange = std::pair<size_t, size_t>;
 

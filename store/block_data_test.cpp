@@ -122,7 +122,7 @@ TEST(BlockDataTest, ShortFilesAreIgnoredAndBrokenBodiesGiveNoEntries) {
   MarketLayout layout = ThreeSecurities();
   std::vector<uint8_t> file = terminal::EncodeMarketData(layout);
   file.resize(std::max<size_t>(file.size(), 200));
-  EXPECT_FALSE(CBlockData::Decode({file.data(), 189}, nullptr));
+  EXPECT_FALSE(CBlockData::Decode({file.data(), CBlockData::kMinFileSize - 1}, nullptr));
   std::vector<uint8_t> broken = file;
   broken[CBlockData::kHeaderSize + 2] ^= 0xFF;
   const std::optional<CBlockData> empty = CBlockData::Decode(broken, nullptr);
@@ -136,19 +136,20 @@ TEST(BlockDataTest, CountsBeyondTheBodyAndTextsBeyondTheirFieldsAreBounded) {
   layout.categories = {Category(1, "", std::string(20, 'k'))};
   layout.categories[0].name = std::string(60, 'n');
   std::vector<uint8_t> file = terminal::EncodeMarketData(layout);
-  StoreLittleEndian<int32_t>(file.data() + 128, 5);  // two more securities than there are
+  StoreLittleEndian<int32_t>(file.data() + BlockDataHeader::kSecurityCountOffset, 5);  // two more securities than there are
   const std::optional<CBlockData> data = CBlockData::Decode(file, nullptr);
   ASSERT_TRUE(data);
-  // The securities section reads on into the category bytes and stops where the body ends.
-  EXPECT_LE(data->securities().size(), 5u);
+  // The securities section reads on into the category bytes: they hold one more entry, and the
+  // fifth finds the end of the body.
+  EXPECT_EQ(data->securities().size(), 4u);
   EXPECT_EQ(data->securities()[2].code.size(), 15u);
 
   const CBlockData cut = Decode(layout);
   EXPECT_EQ(cut.categories()[0].code.size(), 15u);
   EXPECT_EQ(cut.categories()[0].name.size(), 31u);
-  StoreLittleEndian<int32_t>(file.data() + 128, 0x7FFFFFFF);
-  StoreLittleEndian<int32_t>(file.data() + 132, 0x7FFFFFFF);
-  StoreLittleEndian<int32_t>(file.data() + 136, 0x7FFFFFFF);
+  StoreLittleEndian<int32_t>(file.data() + BlockDataHeader::kSecurityCountOffset, 0x7FFFFFFF);
+  StoreLittleEndian<int32_t>(file.data() + BlockDataHeader::kCategoryCountOffset, 0x7FFFFFFF);
+  StoreLittleEndian<int32_t>(file.data() + BlockDataHeader::kMemberCountOffset, 0x7FFFFFFF);
   EXPECT_TRUE(CBlockData::Decode(file, nullptr));
 }
 

@@ -6,8 +6,6 @@
 
 namespace orra {
 namespace {
-constexpr size_t kInflatedSizeOffset = 96;
-constexpr size_t kCompressedSizeOffset = 100;
 constexpr size_t kCodeOffset = 0;
 constexpr size_t kCodeWidth = 16;
 constexpr size_t kNameOffset = 23;

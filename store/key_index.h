@@ -18,6 +18,9 @@ class CKeyIndex {
   static constexpr size_t kHeaderSize = 136;
   static constexpr size_t kMinFileSize = 138;
   static constexpr size_t kRecordSize = 71;
+  // Where the header keeps the body's sizes (little-endian int32).
+  static constexpr size_t kInflatedSizeOffset = 96;
+  static constexpr size_t kCompressedSizeOffset = 100;
 
   // None for a file shorter than 138 bytes or a body that does not inflate; an inflated size
   // of 0 is an empty index.

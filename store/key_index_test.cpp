@@ -16,8 +16,8 @@ std::vector<uint8_t> KeyIndexOfBody(const std::vector<uint8_t>& body) {
   EXPECT_TRUE(CompressBuffer(packed.data(), length, body.data(), body.size()));
   std::vector<uint8_t> file(CKeyIndex::kHeaderSize + length, 0);
   std::copy_n(packed.begin(), length, file.begin() + CKeyIndex::kHeaderSize);
-  StoreLittleEndian<int32_t>(file.data() + 96, static_cast<int32_t>(body.size()));
-  StoreLittleEndian<int32_t>(file.data() + 100, static_cast<int32_t>(length));
+  StoreLittleEndian<int32_t>(file.data() + CKeyIndex::kInflatedSizeOffset, static_cast<int32_t>(body.size()));
+  StoreLittleEndian<int32_t>(file.data() + CKeyIndex::kCompressedSizeOffset, static_cast<int32_t>(length));
   return file;
 }
 
@@ -49,9 +49,9 @@ TEST(KeyIndexTest, TheStatedSizeBoundsTheBodyFromAboveOnly) {
   const std::optional<CKeyIndex> exact = CKeyIndex::Decode(file);
   ASSERT_TRUE(exact);
   EXPECT_EQ(exact->count(), 3000u);
-  StoreLittleEndian<int32_t>(file.data() + 96, 71 * 3000 - 1);  // more bytes than stated
+  StoreLittleEndian<int32_t>(file.data() + CKeyIndex::kInflatedSizeOffset, 71 * 3000 - 1);  // more bytes than stated
   EXPECT_FALSE(CKeyIndex::Decode(file));
-  StoreLittleEndian<int32_t>(file.data() + 96, 71 * 3100);  // fewer: what is there counts
+  StoreLittleEndian<int32_t>(file.data() + CKeyIndex::kInflatedSizeOffset, 71 * 3100);  // fewer: what is there counts
   ASSERT_TRUE(CKeyIndex::Decode(file));
   EXPECT_EQ(CKeyIndex::Decode(file)->count(), 3000u);
 }
@@ -71,16 +71,16 @@ TEST(KeyIndexTest, ShortBrokenAndLyingFilesFail) {
   broken[CKeyIndex::kHeaderSize + 3] ^= 0xFF;
   EXPECT_FALSE(CKeyIndex::Decode(broken));
   std::vector<uint8_t> huge = file;
-  StoreLittleEndian<int32_t>(huge.data() + 96, 0x7FFFFFFF);  // cannot come from so few bytes
+  StoreLittleEndian<int32_t>(huge.data() + CKeyIndex::kInflatedSizeOffset, 0x7FFFFFFF);  // cannot come from so few bytes
   EXPECT_FALSE(CKeyIndex::Decode(huge));
   std::vector<uint8_t> negative = file;
-  StoreLittleEndian<int32_t>(negative.data() + 100, -1);
+  StoreLittleEndian<int32_t>(negative.data() + CKeyIndex::kCompressedSizeOffset, -1);
   EXPECT_FALSE(CKeyIndex::Decode(negative));
   std::vector<uint8_t> truncated(file.begin(), file.end() - 4);
   EXPECT_FALSE(CKeyIndex::Decode(truncated));
 
   std::vector<uint8_t> empty = file;
-  StoreLittleEndian<int32_t>(empty.data() + 96, 0);
+  StoreLittleEndian<int32_t>(empty.data() + CKeyIndex::kInflatedSizeOffset, 0);
   const std::optional<CKeyIndex> none = CKeyIndex::Decode(empty);
   ASSERT_TRUE(none);
   EXPECT_EQ(none->count(), 0u);

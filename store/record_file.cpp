@@ -16,9 +16,6 @@ constexpr size_t kNameOffset = 21;
 constexpr size_t kLengthsOffset = 213;
 constexpr size_t kTerminatorSize = 1;
 
-constexpr size_t kHeaderPayloadSizeOffset = 8;
-constexpr size_t kHeaderCountOffset = 12;
-constexpr size_t kHeaderRevisionOffset = 16;
 
 int32_t HeaderField(std::span<const uint8_t> header, size_t offset) {
   return ByteReader::LoadLittleEndian<int32_t>(header.data() + offset);

@@ -39,6 +39,10 @@ class CRecordFile {
  public:
   static constexpr size_t kHeaderSize = 64;
   static constexpr uint32_t kMagic = 0x99110002;
+  // Where the header keeps its fields (little-endian int32).
+  static constexpr size_t kHeaderPayloadSizeOffset = 8;
+  static constexpr size_t kHeaderCountOffset = 12;
+  static constexpr size_t kHeaderRevisionOffset = 16;
   // Folder flag, 4 bytes, parent id, id, name, six lengths, 40 bytes: then the payload.
   static constexpr size_t kFixedSize = 277;
   static constexpr size_t kNameWidth = 192;

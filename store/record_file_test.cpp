@@ -132,7 +132,7 @@ TEST(RecordFileTest, ConversionStopsAtTheFirstRecordThatIsNotThere) {
   std::vector<uint8_t> file = EncodeRecordFile(200, 1, {Leaf(1, 0, "a"), Leaf(2, 0, "b")});
   file.resize(file.size() - 1);
   EXPECT_EQ(Decoded(file, 204).count(), 1u);
-  StoreLittleEndian<int32_t>(file.data() + 12, 1000000);  // a count far beyond the bytes
+  StoreLittleEndian<int32_t>(file.data() + CRecordFile::kHeaderCountOffset, 1000000);  // a count far beyond the bytes
   EXPECT_EQ(Decoded(file, 204).count(), 1u);
 }
 

@@ -74,7 +74,7 @@ std::vector<uint8_t> EncodeRecordFile(int32_t payload_size, int32_t revision,
     Put<int64_t>(out, start + 13, r.id);
     PutText(out, start + 21, kNameWidth, r.name);
     for (size_t k = 0; k < r.fields.size(); ++k) Put<int32_t>(out, start + 213 + 4 * k, static_cast<int32_t>(r.fields[k].size()));
-    std::memcpy(out.data() + start + 277, r.payload.data(), std::min(r.payload.size(), static_cast<size_t>(payload_size)));
+    std::copy_n(r.payload.begin(), std::min(r.payload.size(), static_cast<size_t>(payload_size)), out.begin() + static_cast<ptrdiff_t>(start) + 277);
     for (const std::string& field : r.fields) out.insert(out.end(), field.begin(), field.end());
     out.push_back(0);
   }

@@ -31,6 +31,7 @@ int ConnectionLoop::Pass() {
     check_forced_ = false;
     passes_since_check_ = 0;
   }
+  RequeueUnanswered();
   bool busy = false;
   if (auto frame = link_.ReceiveFrame()) busy = DispatchFrame(*frame);
   if (auto job = NextJob()) {
@@ -49,6 +50,7 @@ int ConnectionLoop::Recover() {
 bool ConnectionLoop::DispatchFrame(const ReceivedFrame& frame) {
   // No push handler is installed: quote and notice pushes are dropped.
   if (MessageCode::IsPush(frame.header.code)) return true;
+  unanswered_.Answered(frame.header.code, frame.header.context);
   SharedBlock body = PooledBlock::CopyOf(frame.body);
   if (handlers_.completion && body) handlers_.completion(TopicOfWireContext(frame.header.context), frame.header.code, std::move(body));
   return true;
@@ -65,15 +67,33 @@ std::unique_ptr<QueryJob> ConnectionLoop::NextJob() {
 void ConnectionLoop::SendJob(std::unique_ptr<QueryJob> job) {
   std::optional<ReceivedFrame> reply;
   if (link_.SendFrame(job->message_code, job->bytes(), WireContext(job->context), &reply)) {
-    if (reply) DispatchFrame(*reply);
+    if (reply) {
+      DispatchFrame(*reply);
+    } else if (job->message_code == MessageCode::kQuery) {
+      // A heartbeat's answer only echoes it; a query's is what a cell waits for.
+      unanswered_.Add(std::move(job), env_.clock().SteadyMilliseconds());
+    }
     return;
   }
   check_forced_ = true;
+  Retry(std::move(job));
+}
+
+void ConnectionLoop::Retry(std::unique_ptr<QueryJob> job) {
   if (++job->attempts < kMaxAttempts) {
     queue_.PushHead(std::move(job));
   } else if (handlers_.dropped) {
     handlers_.dropped(job->context, job->message_code);
   }
+}
+
+void ConnectionLoop::RequeueUnanswered() {
+  const uint64_t connection = link_.Connections();
+  if (connection == connection_) return;
+  connection_ = connection;
+  auto jobs = unanswered_.TakeAll(env_.clock().SteadyMilliseconds());
+  // Pushed newest first, so that the oldest ends at the head.
+  for (auto job = jobs.rbegin(); job != jobs.rend(); ++job) Retry(std::move(*job));
 }
 
 }  // namespace orra

@@ -5,7 +5,9 @@
 // one received frame to the completion handler, and sends at most one job: the oldest queued,
 // or when none is queued and the wall-clock minute has changed, a heartbeat. A job that fails
 // goes back to the head of the queue until it has failed four times; then it is dropped and
-// the dropped-job handler is told.
+// the dropped-job handler is told. A query sent on a connection that is replaced before its
+// answer came counts as failed too: it goes back to the head of the queue, ahead of the jobs
+// not yet sent, when the link's next connection is seen.
 
 #include <cstdint>
 #include <functional>
@@ -16,6 +18,7 @@
 #include "common/topic_id.h"
 #include "transport/frame_link.h"
 #include "transport/job_queue.h"
+#include "transport/unanswered_jobs.h"
 
 namespace orra {
 
@@ -52,6 +55,10 @@ class ConnectionLoop {
   bool DispatchFrame(const ReceivedFrame& frame);
   std::unique_ptr<QueryJob> NextJob();
   void SendJob(std::unique_ptr<QueryJob> job);
+  // Puts the job back at the head of the queue, or drops it after its last attempt.
+  void Retry(std::unique_ptr<QueryJob> job);
+  // When the link has connected again since the unanswered queries went out, queues them again.
+  void RequeueUnanswered();
 
   FrameLink& link_;
   JobQueue& queue_;
@@ -60,6 +67,8 @@ class ConnectionLoop {
   bool check_forced_ = true;
   int passes_since_check_ = 0;
   std::optional<int> last_heartbeat_minute_;  // none before the first heartbeat
+  uint64_t connection_ = 0;  // the link's connection that the unanswered queries went out on
+  UnansweredJobs unanswered_;
 };
 
 }  // namespace orra

@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "testing/test_env.h"
+#include "transport/heartbeat_payload.h"
 #include "transport/message_code.h"
 #include "transport/query_document.h"
+#include "transport/query_payload.h"
+#include "transport/wire_bytes.h"
 
 namespace orra {
 namespace {
@@ -48,6 +51,7 @@ class FakeLink : public FrameLink {
   }
   void Close() override { ++closes; }
   void Interrupt() override {}
+  uint64_t Connections() const override { return connections; }
 
   void Deliver(uint32_t code, uint32_t context, std::vector<uint8_t> body) {
     Incoming in;
@@ -67,6 +71,7 @@ class FakeLink : public FrameLink {
   bool throw_on_send = false;
   int checks = 0;
   int closes = 0;
+  uint64_t connections = 1;  // a test moves it on to say the link has connected again
   std::vector<Sent> sent;
   std::deque<Incoming> incoming;
   Incoming current;
@@ -237,39 +242,100 @@ TEST_F(ConnectionLoopTest, RecoverClosesTheLinkAndForcesACheck) {
   EXPECT_EQ(link.checks, checks + 1);
 }
 
-TEST(JobQueue, KeepsOrderTakesRetriesAtTheHeadAndReleasesAll) {
-  JobQueue queue;
-  EXPECT_EQ(queue.PopHead(), nullptr);
+// The server closed the connection after the query was written: the send succeeded, no answer
+// will come, and the link's next connection must carry the query again.
+TEST_F(ConnectionLoopTest, QueriesUnansweredWhenTheLinkReconnectsGoOutAgainAheadOfNewJobs) {
+  auto loop = MakeLoop();
+  loop.Pass();  // the first heartbeat
   queue.PushTail(Query(1));
   queue.PushTail(Query(2));
-  auto first = queue.PopHead();
-  queue.PushHead(std::move(first));
-  EXPECT_EQ(queue.PopHead()->context, 1u);
-  EXPECT_EQ(queue.PopHead()->context, 2u);
   queue.PushTail(Query(3));
-  queue.PushTail(nullptr);
-  queue.ReleaseAll();
+  for (int i = 0; i < 3; ++i) loop.Pass();
+  link.Deliver(MessageCode::kQuery, 2, {2});
+  loop.Pass();  // takes the answer to 2
+  queue.PushTail(Query(4));
+  ++link.connections;
+  for (int i = 0; i < 3; ++i) loop.Pass();
+  std::vector<uint32_t> contexts;
+  for (const auto& sent : link.sent) contexts.push_back(sent.context);
+  EXPECT_EQ(contexts, (std::vector<uint32_t>{0, 1, 2, 3, 1, 3, 4}));
+  EXPECT_EQ(link.sent[0].code, MessageCode::kHeartbeat);  // and it is not sent again
+  EXPECT_TRUE(dropped.empty());
   EXPECT_EQ(queue.Size(), 0u);
+
+  // Answers on the new connection, one of them twice, leave nothing to resend.
+  link.Deliver(MessageCode::kQuery, 1, {1});
+  link.Deliver(MessageCode::kQuery, 1, {1});
+  link.Deliver(MessageCode::kQuery, 3, {3});
+  link.Deliver(MessageCode::kQuery, 4, {4});
+  for (int i = 0; i < 4; ++i) loop.Pass();
+  ++link.connections;
+  loop.Pass();
+  EXPECT_EQ(link.sent.size(), 7u);
+  EXPECT_EQ(completed.size(), 5u);
+}
+
+TEST_F(ConnectionLoopTest, AQueryLostToReconnectsCountsThemAsAttemptsAndIsDroppedAfterTheLast) {
+  SetMinute(0);
+  auto loop = MakeLoop();
+  loop.Pass();
+  queue.PushTail(Query(9));
+  loop.Pass();
+  for (int i = 1; i < ConnectionLoop::kMaxAttempts; ++i) {
+    ++link.connections;
+    loop.Pass();
+    ASSERT_EQ(link.sent.size(), static_cast<size_t>(1 + i + 1)) << "resend " << i;
+    EXPECT_EQ(link.sent.back().context, 9u);
+  }
+  ++link.connections;
+  loop.Pass();
+  ASSERT_EQ(dropped.size(), 1u);
+  EXPECT_EQ(dropped[0].context, 9u);
+  EXPECT_EQ(link.sent.size(), static_cast<size_t>(1 + ConnectionLoop::kMaxAttempts));
+}
+
+TEST_F(ConnectionLoopTest, AQueryWhoseRequestHasTimedOutIsNotSentAgain) {
+  auto loop = MakeLoop();
+  loop.Pass();
+  queue.PushTail(Query(5));
+  loop.Pass();
+  env_.manual_clock().Advance(UnansweredJobs::kAnswerWaitMs - 1);
+  queue.PushTail(Query(6));
+  loop.Pass();
+  env_.manual_clock().Advance(1);  // 5 has waited its whole time, 6 has not
+  ++link.connections;
+  loop.Pass();
+  ASSERT_EQ(link.sent.size(), 4u);
+  EXPECT_EQ(link.sent[3].context, 6u);
+  EXPECT_TRUE(dropped.empty());
 }
 
 TEST(QueryJob, CarriesTheQueryPayloadForTheDocument) {
+  using L = QueryPayloadLayout;
   dozodavu_netcfg document;
   document.SetVersion();
   const auto job = QueryJob::ForQuery(5, u"xdbr", document);
   ASSERT_TRUE(job);
   EXPECT_EQ(job->context, 5);
   EXPECT_EQ(job->message_code, MessageCode::kQuery);
-  EXPECT_EQ(job->bytes().size(), 100u + 129);
+  ASSERT_EQ(job->bytes().size(), document.Size() + L::kOverhead);
   EXPECT_EQ(job->payload->capacity(), 512u);  // document size + 222 from the pool
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(job->bytes().data()) + 64), "xdbr");
-  EXPECT_EQ(job->bytes()[108], 100);
-  EXPECT_EQ(job->bytes()[128 + 0], 100);
-  EXPECT_EQ(job->bytes()[228], 0);
+  const uint8_t* bytes = job->bytes().data();
+  EXPECT_EQ(GetFixedText(bytes + L::kServiceOffset, L::kServiceWidth), "xdbr");
+  EXPECT_EQ(GetI32(bytes + L::kDocumentSizeOffset), static_cast<int32_t>(document.Size()));
+  std::vector<uint8_t> serialised(document.Size());
+  document.Serialise(serialised.data());
+  EXPECT_EQ(std::vector<uint8_t>(bytes + L::kHeadSize, bytes + L::kHeadSize + serialised.size()), serialised);
+  EXPECT_EQ(job->bytes().back(), 0);
+
   const auto heartbeat = QueryJob::ForHeartbeat({1, 2, 3});
-  EXPECT_EQ(heartbeat->bytes().size(), 28u);
-  EXPECT_EQ(heartbeat->bytes()[8], 1);
-  EXPECT_EQ(heartbeat->bytes()[16], 2);
-  EXPECT_EQ(heartbeat->bytes()[24], 3);
+  ASSERT_TRUE(heartbeat);
+  EXPECT_EQ(heartbeat->message_code, MessageCode::kHeartbeat);
+  const auto totals = ReadHeartbeatPayload(heartbeat->bytes());
+  ASSERT_TRUE(totals);
+  EXPECT_EQ(totals->bytes_received, 1u);
+  EXPECT_EQ(totals->bytes_sent, 2u);
+  EXPECT_EQ(totals->frames_received, 3u);
 }
 
 }  // namespace

@@ -9,7 +9,8 @@ namespace orra {
 namespace {
 void CopyField(char* field, size_t width, std::string_view text) {
   std::memset(field, 0, width);
-  std::memcpy(field, text.data(), text.size() < width ? text.size() : width - 1);
+  // copy, unlike memcpy, takes the null data of an empty view.
+  text.copy(field, text.size() < width ? text.size() : width - 1);
 }
 }  // namespace
 

@@ -31,6 +31,7 @@ class CountingLink : public FrameLink {
   }
   void Close() override { ++closes; }
   void Interrupt() override {}
+  uint64_t Connections() const override { return 1; }
 
   std::atomic<bool> connectable{true};
   std::atomic<int> throws{0};

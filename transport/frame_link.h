@@ -25,6 +25,9 @@ class FrameLink {
   virtual bool SendFrame(uint32_t code, std::span<const uint8_t> body, uint32_t context,
                          std::optional<ReceivedFrame>* reply) = 0;
   virtual void Close() = 0;
+  // How many connections the link has made so far. When the count moves on, frames sent over
+  // an earlier connection will get no answer.
+  virtual uint64_t Connections() const = 0;
   // Ends a call blocked in the connection thread; called from another thread.
   virtual void Interrupt() = 0;
 };

@@ -33,7 +33,7 @@ std::vector<uint8_t> MakeTableReply(std::span<const uint8_t> table) {
 std::vector<uint8_t> MakeErrorReply(std::string_view error_gbk) {
   std::vector<uint8_t> reply(R::kContentOffset + error_gbk.size() + 1);
   PutU32(reply.data() + R::kErrorFlagOffset, 1);
-  std::memcpy(reply.data() + R::kContentOffset, error_gbk.data(), error_gbk.size());
+  error_gbk.copy(reinterpret_cast<char*>(reply.data() + R::kContentOffset), error_gbk.size());
   return reply;
 }
 

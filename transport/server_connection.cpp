@@ -33,6 +33,7 @@ bool ServerConnection::Connect(std::string* error) {
     ok = socket_.Connect(profile_, env_, &why);
   }
   LogConnect(profile_, ok, why);
+  if (ok) ++connections_;
   if (error != nullptr) *error = why;
   return ok;
 }

@@ -34,6 +34,7 @@ class ServerConnection : public FrameLink {
                  std::optional<ReceivedFrame>* reply) override;
   void Close() override;
   void Interrupt() override;
+  uint64_t Connections() const override { return connections_; }
 
   // Waits up to timeout_ms for a frame to arrive (binary mode); for callers outside the thread
   // loop, such as the tools.
@@ -48,6 +49,7 @@ class ServerConnection : public FrameLink {
   UQueryChannel uquery_;
   FrameCodec codec_;
   ByteBuffer outgoing_;
+  uint64_t connections_ = 0;
 };
 
 }  // namespace orra

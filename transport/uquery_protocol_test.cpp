@@ -11,7 +11,9 @@
 namespace orra {
 namespace {
 
-std::span<const uint8_t> Bytes(const std::string& text) {
+// A view, so that a literal's bytes (which outlive the test) are read in place rather than
+// through a temporary string that the reader's spans would outlive.
+std::span<const uint8_t> Bytes(std::string_view text) {
   return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 

@@ -103,7 +103,7 @@ TEST_F(RenderSingleValueTest, AnUnreadableOrEmptyTableShowsNullValueUnformatted)
     EXPECT_EQ(RenderRequest(&request_, &grid_), CellValue::Text(u"NULL")) << reply.size();
   }
   Bytes length_past_end = MakeTableReply(OneValueTable(ColumnType::kInt32, EncodeInt32(1)));
-  length_past_end[16] += 1;  // the reply's table length passes the end
+  length_past_end[QueryReplyLayout::kTableLengthOffset] += 1;  // the reply's table length passes the end
   Answer(length_past_end);
   EXPECT_EQ(RenderRequest(&request_, &grid_), CellValue::Text(u"NULL"));
   EXPECT_TRUE(grid_.CellsOf(u"[Book1.xlsx]Sheet1").empty());

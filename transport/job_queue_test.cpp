@@ -1,0 +1,87 @@
+#include "transport/job_queue.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "transport/message_code.h"
+#include "transport/query_document.h"
+
+namespace orra {
+namespace {
+
+std::unique_ptr<QueryJob> Query(uint64_t context) {
+  dozodavu_netcfg document;
+  document.SetVersion();
+  return QueryJob::ForQuery(context, u"xdbr", document);
+}
+
+TEST(JobQueue, KeepsOrderTakesRetriesAtTheHeadAndReleasesAll) {
+  JobQueue queue;
+  EXPECT_EQ(queue.PopHead(), nullptr);
+  queue.PushTail(Query(1));
+  queue.PushTail(Query(2));
+  auto first = queue.PopHead();
+  queue.PushHead(std::move(first));
+  EXPECT_EQ(queue.PopHead()->context, 1u);
+  EXPECT_EQ(queue.PopHead()->context, 2u);
+  queue.PushTail(Query(3));
+  queue.PushTail(nullptr);
+  queue.ReleaseAll();
+  EXPECT_EQ(queue.Size(), 0u);
+}
+
+TEST(JobQueue, IgnoresNullJobsAndCountsWhatItHolds) {
+  JobQueue queue;
+  queue.PushHead(nullptr);
+  queue.PushTail(nullptr);
+  EXPECT_EQ(queue.Size(), 0u);
+  queue.PushTail(Query(1));
+  queue.PushHead(Query(2));
+  EXPECT_EQ(queue.Size(), 2u);
+  EXPECT_EQ(queue.PopHead()->context, 2u);
+  EXPECT_EQ(queue.Size(), 1u);
+}
+
+// Query workers push while the connection thread pops and puts retries back: every job comes
+// out exactly once, and each producer's jobs keep their order.
+TEST(JobQueue, ProducersAndAConsumerOnOtherThreadsLoseAndReorderNothing) {
+  constexpr int kProducers = 3;
+  constexpr int kJobsEach = 200;
+  JobQueue queue;
+  std::vector<std::thread> producers;
+  for (int p = 0; p < kProducers; ++p) {
+    producers.emplace_back([&queue, p] {
+      for (int i = 0; i < kJobsEach; ++i) queue.PushTail(Query((static_cast<uint64_t>(p) << 32) | static_cast<uint32_t>(i)));
+    });
+  }
+  std::vector<int> next(kProducers, 0);
+  int taken = 0;
+  bool retried = false;
+  for (int spins = 0; taken < kProducers * kJobsEach && spins < 10'000'000; ++spins) {
+    auto job = queue.PopHead();
+    if (!job) {
+      std::this_thread::yield();
+      continue;
+    }
+    if (!retried) {  // one retry goes back to the head and must come out next
+      retried = true;
+      queue.PushHead(std::move(job));
+      continue;
+    }
+    const auto producer = static_cast<size_t>(job->context >> 32);
+    ASSERT_LT(producer, next.size());
+    EXPECT_EQ(static_cast<int>(job->context & 0xFFFFFFFFu), next[producer]) << "producer " << producer;
+    ++next[producer];
+    ++taken;
+  }
+  for (auto& producer : producers) producer.join();
+  EXPECT_EQ(taken, kProducers * kJobsEach);
+  EXPECT_EQ(queue.Size(), 0u);
+}
+
+TEST(JobQueue, TheProcessQueueIsOneObject) { EXPECT_EQ(&JobQueue::Process(), &JobQueue::Process()); }
+
+}  // namespace
+}  // namespace orra
