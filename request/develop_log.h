@@ -49,7 +49,7 @@ class CLogThread {
   void WriteQueued(class LogFile& file);
 
   SpinLock queue_lock_;
-  std::deque<std::u16string> queue_;  // guarded by queue_lock_
+  std::deque<std::u16string> queue_ ORRA_GUARDED_BY(queue_lock_);
   std::atomic<bool> started_{false};
   std::atomic<bool> running_{false};
   Event stop_{Event::Reset::kManual};

@@ -64,25 +64,25 @@ void RequestsDictionary::StopWorker() {
     DebugOutput(u"[RequestsDictionary] query worker did not end within 1000 ms\r\n");
     worker_.detach();
   }
-  std::lock_guard<SpinLock> guard(pending_lock_);
+  SpinLockGuard guard(pending_lock_);
   std::vector<int32_t>().swap(pending_);
   taken_ = 0;
 }
 
 bool RequestsDictionary::Contains(int32_t topic_id) const {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   return records_.count(topic_id) != 0;
 }
 
 std::optional<tagRequest> RequestsDictionary::Find(int32_t topic_id) const {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   auto it = records_.find(topic_id);
   if (it == records_.end()) return std::nullopt;
   return it->second.record;
 }
 
 bool RequestsDictionary::Visit(int32_t topic_id, const std::function<void(const tagRequest&)>& visit) const {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   auto it = records_.find(topic_id);
   if (it == records_.end()) return false;
   visit(it->second.record);
@@ -90,14 +90,14 @@ bool RequestsDictionary::Visit(int32_t topic_id, const std::function<void(const 
 }
 
 size_t RequestsDictionary::Size() const {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   return records_.size();
 }
 
 void RequestsDictionary::Store(tagRequest record) {
   const int32_t topic = record.topic_id;
   LogRefused(topic, record.status);
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   records_.insert_or_assign(topic, Entry{std::move(record), NowMs()});
 }
 
@@ -105,7 +105,7 @@ void RequestsDictionary::Queue(tagRequest record) {
   const int32_t topic = record.topic_id;
   LogQueued(record);
   {
-    std::lock_guard<std::mutex> guard(mutex_);
+    MutexLock lock(mutex_);
     records_.insert_or_assign(topic, Entry{std::move(record), NowMs()});
   }
   AppendPending(topic);
@@ -113,7 +113,7 @@ void RequestsDictionary::Queue(tagRequest record) {
 
 bool RequestsDictionary::Requeue(int32_t topic_id) {
   {
-    std::lock_guard<std::mutex> guard(mutex_);
+    MutexLock lock(mutex_);
     auto it = records_.find(topic_id);
     if (it == records_.end()) return false;
     tagRequest& r = it->second.record;
@@ -127,20 +127,20 @@ bool RequestsDictionary::Requeue(int32_t topic_id) {
 }
 
 void RequestsDictionary::MarkConnected(int32_t topic_id) {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   auto it = records_.find(topic_id);
   if (it != records_.end()) it->second.record.connected = 1;
 }
 
 void RequestsDictionary::SetStatus(int32_t topic_id, RequestStatus status) {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   auto it = records_.find(topic_id);
   if (it != records_.end()) it->second.record.SetStatus(status);
 }
 
 void RequestsDictionary::Refuse(int32_t topic_id, RequestStatus status) {
   {
-    std::lock_guard<std::mutex> guard(mutex_);
+    MutexLock lock(mutex_);
     auto it = records_.find(topic_id);
     if (it == records_.end()) return;
     it->second.record.SetStatus(status);
@@ -151,7 +151,7 @@ void RequestsDictionary::Refuse(int32_t topic_id, RequestStatus status) {
 
 void RequestsDictionary::Remove(int32_t topic_id) {
   SharedBlock released;  // freed after the lock is given back
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   auto it = records_.find(topic_id);
   if (it == records_.end()) return;
   released = std::move(it->second.record.result);
@@ -169,7 +169,7 @@ void RequestsDictionary::TimeOutOverdue(int64_t now_ms) {
 std::vector<int32_t> RequestsDictionary::TakeChanged() {
   std::vector<int32_t> changed;
   const int64_t now = NowMs();
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   TimeOutOverdue(now);
   for (auto& [topic, entry] : records_) {
     tagRequest& r = entry.record;
@@ -182,13 +182,13 @@ std::vector<int32_t> RequestsDictionary::TakeChanged() {
 }
 
 void RequestsDictionary::ClearDeliveredFlags() {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   for (auto& [topic, entry] : records_) entry.record.delivered = 0;
 }
 
 std::vector<std::pair<int32_t, std::u16string>> RequestsDictionary::Callers() const {
   std::vector<std::pair<int32_t, std::u16string>> callers;
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   callers.reserve(records_.size());
   for (const auto& [topic, entry] : records_) callers.emplace_back(topic, entry.record.CallerAddress());
   return callers;
@@ -200,7 +200,7 @@ void RequestsDictionary::OnReply(int32_t context, uint32_t message_code, SharedB
   const size_t bytes = body ? body->size() : 0;
   int64_t waited = 0;
   {
-    std::lock_guard<std::mutex> guard(mutex_);
+    MutexLock lock(mutex_);
     auto it = records_.find(context);
     if (it == records_.end()) return;
     tagRequest& r = it->second.record;
@@ -217,7 +217,7 @@ void RequestsDictionary::OnReply(int32_t context, uint32_t message_code, SharedB
 
 void RequestsDictionary::OnJobDropped(int32_t context) {
   {
-    std::lock_guard<std::mutex> guard(mutex_);
+    MutexLock lock(mutex_);
     auto it = records_.find(context);
     if (it == records_.end() || it->second.record.Status() != RequestStatus::kPending) return;
     it->second.record.SetStatus(RequestStatus::kTimedOut);
@@ -226,7 +226,7 @@ void RequestsDictionary::OnJobDropped(int32_t context) {
 }
 
 size_t RequestsDictionary::PendingCount() const {
-  std::lock_guard<SpinLock> guard(pending_lock_);
+  SpinLockGuard guard(pending_lock_);
   return pending_.size() - taken_;
 }
 
@@ -236,14 +236,14 @@ void RequestsDictionary::SetBatchObserverForTesting(std::function<void(size_t)> 
 
 void RequestsDictionary::AppendPending(int32_t topic_id) {
   {
-    std::lock_guard<SpinLock> guard(pending_lock_);
+    SpinLockGuard guard(pending_lock_);
     pending_.push_back(topic_id);
   }
   wake_.Set();
 }
 
 std::vector<int32_t> RequestsDictionary::TakeBatch(bool& more_left) {
-  std::lock_guard<SpinLock> guard(pending_lock_);
+  SpinLockGuard guard(pending_lock_);
   const size_t remaining = pending_.size() - taken_;
   const size_t count = remaining <= kBatchSize ? remaining : kBatchSize;
   std::vector<int32_t> batch(pending_.begin() + static_cast<std::ptrdiff_t>(taken_),
@@ -294,7 +294,7 @@ void RequestsDictionary::PrepareAndPost(int32_t topic_id) {
   if (!snapshot) return;  // disconnected meanwhile
   PreparedQuery prepared = preparer_->Prepare(*snapshot);
   {
-    std::lock_guard<std::mutex> guard(mutex_);
+    MutexLock lock(mutex_);
     auto it = records_.find(topic_id);
     if (it == records_.end()) return;
     tagRequest& r = it->second.record;

@@ -19,6 +19,7 @@
 
 #include "common/event.h"
 #include "common/pooled_block.h"
+#include "common/mutex.h"
 #include "common/spin_lock.h"
 #include "request/query_preparer.h"
 #include "request/request.h"
@@ -102,14 +103,14 @@ class RequestsDictionary {
   void ProcessBatch(const std::vector<int32_t>& batch);
   void PrepareAndPost(int32_t topic_id);
   std::vector<int32_t> TakeBatch(bool& more_left);
-  void TimeOutOverdue(int64_t now_ms);
+  void TimeOutOverdue(int64_t now_ms) ORRA_REQUIRES(mutex_);
 
-  mutable std::mutex mutex_;
-  std::map<int32_t, Entry> records_;  // guarded by mutex_
+  mutable Mutex mutex_;
+  std::map<int32_t, Entry> records_ ORRA_GUARDED_BY(mutex_);
 
   mutable SpinLock pending_lock_;
-  std::vector<int32_t> pending_;  // guarded by pending_lock_
-  size_t taken_ = 0;              // guarded by pending_lock_
+  std::vector<int32_t> pending_ ORRA_GUARDED_BY(pending_lock_);
+  size_t taken_ ORRA_GUARDED_BY(pending_lock_) = 0;
 
   Event wake_{Event::Reset::kAuto};
   std::atomic<bool> running_{false};

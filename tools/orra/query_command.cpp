@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +13,7 @@
 
 #include "common/debug_output.h"
 #include "common/event.h"
+#include "common/mutex.h"
 #include "common/text_conversion.h"
 #include "common/utf8.h"
 #include "tools/orra/command.h"
@@ -220,10 +220,10 @@ int PrintReply(const std::vector<uint8_t>& reply, bool json) {
 
 // Waits for the completion or dropped-job handler of the one query.
 struct Outcome {
-  std::mutex mutex;
+  Mutex mutex;
   Event done{Event::Reset::kManual};
-  std::optional<std::vector<uint8_t>> reply;  // guarded by mutex
-  bool dropped = false;                       // guarded by mutex
+  std::optional<std::vector<uint8_t>> reply ORRA_GUARDED_BY(mutex);
+  bool dropped ORRA_GUARDED_BY(mutex) = false;
 };
 
 constexpr uint32_t kContext = 1;
@@ -257,13 +257,13 @@ int RunQuery(const std::vector<std::string>& args) {
   ConnectionHandlers handlers;
   handlers.completion = [&outcome](uint32_t context, uint32_t code, SharedBlock body) {
     if (context != kContext || code != MessageCode::kQuery || !body) return;
-    std::lock_guard lock(outcome.mutex);
+    MutexLock lock(outcome.mutex);
     outcome.reply.emplace(body->bytes().begin(), body->bytes().end());
     outcome.done.Set();
   };
   handlers.dropped = [&outcome](uint64_t context, uint32_t) {
     if (context != kContext) return;
-    std::lock_guard lock(outcome.mutex);
+    MutexLock lock(outcome.mutex);
     outcome.dropped = true;
     outcome.done.Set();
   };
@@ -276,7 +276,7 @@ int RunQuery(const std::vector<std::string>& args) {
   const bool finished = outcome.done.Wait(timeout);
   thread.Stop();
 
-  std::lock_guard lock(outcome.mutex);
+  MutexLock lock(outcome.mutex);
   if (outcome.reply) return PrintReply(*outcome.reply, options->json);
   if (!finished) {
     std::fprintf(stderr, "orra query: no reply from %s within %g s; is the server answering? (--timeout raises the wait)\n",
