@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 
 #include "common/spin_lock.h"
 
@@ -37,8 +36,8 @@ void WritePayloadSize(unsigned char* header, size_t size) {
 // The lock is held only for a push or pop of two pointers, so a spin lock beats a mutex here.
 struct BufferPool::SizeClass {
   mutable SpinLock lock;
-  FreeBlock* free_list = nullptr;  // guarded by lock
-  size_t free_count = 0;           // guarded by lock
+  FreeBlock* free_list ORRA_GUARDED_BY(lock) = nullptr;
+  size_t free_count ORRA_GUARDED_BY(lock) = 0;
 };
 
 BufferPool::BufferPool() : classes_(std::make_unique<SizeClass[]>(kClassCount)) {}
@@ -65,7 +64,7 @@ void* BufferPool::Acquire(size_t size, size_t* actual_size) {
   unsigned char* block = nullptr;
   if (index) {
     SizeClass& sc = classes_[*index];
-    std::lock_guard<SpinLock> guard(sc.lock);
+    SpinLockGuard guard(sc.lock);
     if (FreeBlock* head = sc.free_list) {
       sc.free_list = head->next;
       --sc.free_count;
@@ -96,7 +95,7 @@ void BufferPool::Release(void* payload) {
   std::memset(block, 0, kHeaderSize + payload_size);
   SizeClass& sc = classes_[*index];
   auto* free_block = reinterpret_cast<FreeBlock*>(block);
-  std::lock_guard<SpinLock> guard(sc.lock);
+  SpinLockGuard guard(sc.lock);
   free_block->next = sc.free_list;
   sc.free_list = free_block;
   ++sc.free_count;
@@ -107,7 +106,7 @@ void BufferPool::Drain() {
     SizeClass& sc = classes_[i];
     FreeBlock* list;
     {
-      std::lock_guard<SpinLock> guard(sc.lock);
+      SpinLockGuard guard(sc.lock);
       list = sc.free_list;
       sc.free_list = nullptr;
       sc.free_count = 0;
@@ -123,7 +122,7 @@ void BufferPool::Drain() {
 size_t BufferPool::FreeCount(size_t size) const {
   const std::optional<size_t> index = ClassFor(size);
   if (!index) return 0;
-  std::lock_guard<SpinLock> guard(classes_[*index].lock);
+  SpinLockGuard guard(classes_[*index].lock);
   return classes_[*index].free_count;
 }
 

@@ -4,7 +4,7 @@ namespace orra {
 
 void Event::Set() {
   {
-    std::lock_guard<std::mutex> guard(mutex_);
+    MutexLock lock(mutex_);
     set_ = true;
   }
   if (auto_reset_) {
@@ -15,25 +15,28 @@ void Event::Set() {
 }
 
 void Event::Reset() {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   set_ = false;
 }
 
 bool Event::Wait(std::chrono::milliseconds timeout) {
-  std::unique_lock<std::mutex> lock(mutex_);
-  if (!changed_.wait_for(lock, timeout, [this] { return set_; })) return false;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  MutexLock lock(mutex_);
+  while (!set_) {
+    if (lock.WaitUntil(changed_, deadline) == std::cv_status::timeout && !set_) return false;
+  }
   if (auto_reset_) set_ = false;
   return true;
 }
 
 void Event::Wait() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return set_; });
+  MutexLock lock(mutex_);
+  while (!set_) lock.Wait(changed_);
   if (auto_reset_) set_ = false;
 }
 
 bool Event::IsSet() const {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   return set_;
 }
 

@@ -4,7 +4,8 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
+
+#include "common/mutex.h"
 
 namespace orra {
 
@@ -27,9 +28,9 @@ class Event {
 
  private:
   const bool auto_reset_;
-  mutable std::mutex mutex_;
+  mutable Mutex mutex_;
   std::condition_variable changed_;
-  bool set_;  // guarded by mutex_
+  bool set_ ORRA_GUARDED_BY(mutex_);
 };
 
 }  // namespace orra

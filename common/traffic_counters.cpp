@@ -3,18 +3,18 @@
 namespace orra {
 
 void TrafficCounters::AddSent(uint64_t bytes) {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   totals_.bytes_sent += bytes;
 }
 
 void TrafficCounters::AddReceived(uint64_t bytes, uint32_t frames) {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   totals_.bytes_received += bytes;
   totals_.frames_received += frames;
 }
 
 TrafficTotals TrafficCounters::Read() const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return totals_;
 }
 

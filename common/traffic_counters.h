@@ -5,7 +5,7 @@
 // guards all three.
 
 #include <cstdint>
-#include <mutex>
+#include "common/mutex.h"
 
 namespace orra {
 
@@ -26,8 +26,8 @@ class TrafficCounters {
   TrafficTotals Read() const;
 
  private:
-  mutable std::mutex mutex_;
-  TrafficTotals totals_;  // guarded by mutex_
+  mutable Mutex mutex_;
+  TrafficTotals totals_ ORRA_GUARDED_BY(mutex_);
 };
 
 }  // namespace orra

@@ -44,7 +44,7 @@ void CLogThread::Write(std::u16string line) {
   // Checked before the timestamp goes in front: a stamped line never equals it.
   if (!Enabled() || line == kSuppressedLine) return;
   std::u16string stamped = LogTimestamp(env_->clock()) + u" " + line;
-  std::lock_guard<SpinLock> guard(queue_lock_);
+  SpinLockGuard guard(queue_lock_);
   queue_.push_back(std::move(stamped));
 }
 
@@ -52,7 +52,7 @@ void CLogThread::WriteQueued(LogFile& file) {
   for (;;) {
     std::u16string line;
     {
-      std::lock_guard<SpinLock> guard(queue_lock_);
+      SpinLockGuard guard(queue_lock_);
       if (queue_.empty()) break;
       line = std::move(queue_.front());
       queue_.pop_front();
@@ -74,7 +74,7 @@ void CLogThread::Run(std::u16string path) {
       if (file) {
         WriteQueued(*file);
       } else {
-        std::lock_guard<SpinLock> guard(queue_lock_);
+        SpinLockGuard guard(queue_lock_);
         queue_.clear();
       }
     }

@@ -56,7 +56,7 @@ class CLogThread {
   void WriteQueued(class LogFile& file);
 
   SpinLock queue_lock_;
-  std::deque<std::u16string> queue_;  // guarded by queue_lock_
+  std::deque<std::u16string> queue_ ORRA_GUARDED_BY(queue_lock_);
   Env* env_ = nullptr;  // set by Start before running_ is
   std::atomic<bool> started_{false};
   std::atomic<bool> running_{false};

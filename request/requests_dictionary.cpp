@@ -57,25 +57,25 @@ void RequestsDictionary::StopWorker() {
     env_.DebugPrintf("[RequestsDictionary] query worker did not end within %d ms\r\n", kWorkerStopGraceMs);
     worker_.detach();
   }
-  std::lock_guard<SpinLock> guard(pending_lock_);
+  SpinLockGuard guard(pending_lock_);
   std::vector<TopicId>().swap(pending_);
   taken_ = 0;
 }
 
 bool RequestsDictionary::Contains(TopicId topic_id) const {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   return records_.count(topic_id) != 0;
 }
 
 std::optional<tagRequest> RequestsDictionary::Find(TopicId topic_id) const {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   auto it = records_.find(topic_id);
   if (it == records_.end()) return std::nullopt;
   return it->second.record;
 }
 
 bool RequestsDictionary::Visit(TopicId topic_id, const std::function<void(const tagRequest&)>& visit) const {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   auto it = records_.find(topic_id);
   if (it == records_.end()) return false;
   visit(it->second.record);
@@ -83,14 +83,14 @@ bool RequestsDictionary::Visit(TopicId topic_id, const std::function<void(const 
 }
 
 size_t RequestsDictionary::Size() const {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   return records_.size();
 }
 
 void RequestsDictionary::Store(tagRequest record) {
   const TopicId topic = record.topic_id;
   LogRefused(topic, record.status);
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   records_.insert_or_assign(topic, Entry{std::move(record), NowMs()});
 }
 
@@ -98,7 +98,7 @@ void RequestsDictionary::Queue(tagRequest record) {
   const TopicId topic = record.topic_id;
   LogQueued(record);
   {
-    std::lock_guard<std::mutex> guard(mutex_);
+    MutexLock lock(mutex_);
     records_.insert_or_assign(topic, Entry{std::move(record), NowMs()});
   }
   AppendPending(topic);
@@ -106,7 +106,7 @@ void RequestsDictionary::Queue(tagRequest record) {
 
 bool RequestsDictionary::Requeue(TopicId topic_id) {
   {
-    std::lock_guard<std::mutex> guard(mutex_);
+    MutexLock lock(mutex_);
     auto it = records_.find(topic_id);
     if (it == records_.end()) return false;
     tagRequest& r = it->second.record;
@@ -120,20 +120,20 @@ bool RequestsDictionary::Requeue(TopicId topic_id) {
 }
 
 void RequestsDictionary::MarkConnected(TopicId topic_id) {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   auto it = records_.find(topic_id);
   if (it != records_.end()) it->second.record.connected = 1;
 }
 
 void RequestsDictionary::SetStatus(TopicId topic_id, RequestStatus status) {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   auto it = records_.find(topic_id);
   if (it != records_.end()) it->second.record.SetStatus(status);
 }
 
 void RequestsDictionary::Refuse(TopicId topic_id, RequestStatus status) {
   {
-    std::lock_guard<std::mutex> guard(mutex_);
+    MutexLock lock(mutex_);
     auto it = records_.find(topic_id);
     if (it == records_.end()) return;
     it->second.record.SetStatus(status);
@@ -144,7 +144,7 @@ void RequestsDictionary::Refuse(TopicId topic_id, RequestStatus status) {
 
 void RequestsDictionary::Remove(TopicId topic_id) {
   SharedBlock released;  // freed after the lock is given back
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   auto it = records_.find(topic_id);
   if (it == records_.end()) return;
   released = std::move(it->second.record.result);
@@ -162,7 +162,7 @@ void RequestsDictionary::TimeOutOverdue(int64_t now_ms) {
 std::vector<TopicId> RequestsDictionary::TakeChanged() {
   std::vector<TopicId> changed;
   const int64_t now = NowMs();
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   TimeOutOverdue(now);
   for (auto& [topic, entry] : records_) {
     tagRequest& r = entry.record;
@@ -175,13 +175,13 @@ std::vector<TopicId> RequestsDictionary::TakeChanged() {
 }
 
 void RequestsDictionary::ClearDeliveredFlags() {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   for (auto& [topic, entry] : records_) entry.record.delivered = 0;
 }
 
 std::vector<std::pair<TopicId, std::u16string>> RequestsDictionary::Callers() const {
   std::vector<std::pair<TopicId, std::u16string>> callers;
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   callers.reserve(records_.size());
   for (const auto& [topic, entry] : records_) callers.emplace_back(topic, entry.record.CallerAddress());
   return callers;
@@ -193,7 +193,7 @@ void RequestsDictionary::OnReply(TopicId context, uint32_t message_code, SharedB
   const size_t bytes = body ? body->size() : 0;
   int64_t waited = 0;
   {
-    std::lock_guard<std::mutex> guard(mutex_);
+    MutexLock lock(mutex_);
     auto it = records_.find(context);
     if (it == records_.end()) return;
     tagRequest& r = it->second.record;
@@ -210,7 +210,7 @@ void RequestsDictionary::OnReply(TopicId context, uint32_t message_code, SharedB
 
 void RequestsDictionary::OnJobDropped(TopicId context) {
   {
-    std::lock_guard<std::mutex> guard(mutex_);
+    MutexLock lock(mutex_);
     auto it = records_.find(context);
     if (it == records_.end() || it->second.record.Status() != RequestStatus::kPending) return;
     it->second.record.SetStatus(RequestStatus::kTimedOut);
@@ -219,20 +219,20 @@ void RequestsDictionary::OnJobDropped(TopicId context) {
 }
 
 size_t RequestsDictionary::PendingCount() const {
-  std::lock_guard<SpinLock> guard(pending_lock_);
+  SpinLockGuard guard(pending_lock_);
   return pending_.size() - taken_;
 }
 
 void RequestsDictionary::AppendPending(TopicId topic_id) {
   {
-    std::lock_guard<SpinLock> guard(pending_lock_);
+    SpinLockGuard guard(pending_lock_);
     pending_.push_back(topic_id);
   }
   wake_.Set();
 }
 
 std::vector<TopicId> RequestsDictionary::TakeBatch(bool& more_left) {
-  std::lock_guard<SpinLock> guard(pending_lock_);
+  SpinLockGuard guard(pending_lock_);
   const size_t remaining = pending_.size() - taken_;
   const size_t count = remaining <= kBatchSize ? remaining : kBatchSize;
   std::vector<TopicId> batch(pending_.begin() + static_cast<std::ptrdiff_t>(taken_),
@@ -283,7 +283,7 @@ void RequestsDictionary::PrepareAndPost(TopicId topic_id) {
   if (!snapshot) return;  // disconnected meanwhile
   PreparedQuery prepared = preparer_->Prepare(*snapshot);
   {
-    std::lock_guard<std::mutex> guard(mutex_);
+    MutexLock lock(mutex_);
     auto it = records_.find(topic_id);
     if (it == records_.end()) return;
     tagRequest& r = it->second.record;

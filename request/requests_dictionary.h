@@ -20,6 +20,7 @@
 #include "common/env.h"
 #include "common/event.h"
 #include "common/pooled_block.h"
+#include "common/mutex.h"
 #include "common/spin_lock.h"
 #include "common/topic_id.h"
 #include "request/query_preparer.h"
@@ -105,17 +106,17 @@ class RequestsDictionary {
   void ProcessBatch(const std::vector<TopicId>& batch);
   void PrepareAndPost(TopicId topic_id);
   std::vector<TopicId> TakeBatch(bool& more_left);
-  void TimeOutOverdue(int64_t now_ms);
+  void TimeOutOverdue(int64_t now_ms) ORRA_REQUIRES(mutex_);
   int64_t NowMs() const { return env_.clock().SteadyMilliseconds(); }
 
   Env& env_;
   const std::function<void(size_t)> batch_observer_;
-  mutable std::mutex mutex_;
-  std::map<TopicId, Entry> records_;  // guarded by mutex_
+  mutable Mutex mutex_;
+  std::map<TopicId, Entry> records_ ORRA_GUARDED_BY(mutex_);
 
   mutable SpinLock pending_lock_;
-  std::vector<TopicId> pending_;  // guarded by pending_lock_
-  size_t taken_ = 0;              // guarded by pending_lock_
+  std::vector<TopicId> pending_ ORRA_GUARDED_BY(pending_lock_);
+  size_t taken_ ORRA_GUARDED_BY(pending_lock_) = 0;
 
   Event wake_{Event::Reset::kAuto};
   std::atomic<bool> running_{false};

@@ -59,29 +59,27 @@ void COrraData::SetDataDirectory(std::string_view gbk_directory) {
 }
 
 void COrraData::SetDataDirectory(std::u16string directory) {
-  std::unique_lock lock(mutex_);
+  WriterLock lock(mutex_);
   data_directory_ = Cut(std::move(directory), kMaxDataDirectoryChars);
 }
 
 std::u16string COrraData::DataDirectory() const {
-  std::shared_lock lock(mutex_);
+  ReaderLock lock(mutex_);
   return data_directory_;
 }
 
 void COrraData::SetWritesAllowed(bool allowed) {
-  std::unique_lock lock(mutex_);
+  WriterLock lock(mutex_);
   writes_allowed_ = allowed;
 }
 
-std::u16string COrraData::PathOf(std::u16string_view name) const { return data_directory_ + std::u16string(name); }
-
 void COrraData::Load() {
-  std::lock_guard load_lock(load_mutex_);
+  MutexLock load_lock(load_mutex_);
   std::u16string directory;
   bool writes_allowed = true;
   std::shared_ptr<const CKeyIndex> key_index;
   {
-    std::shared_lock lock(mutex_);
+    ReaderLock lock(mutex_);
     directory = data_directory_;
     writes_allowed = writes_allowed_;
     key_index = key_index_;
@@ -112,7 +110,7 @@ void COrraData::Load() {
     self_blocks = std::make_shared<CSelfBlockList>(std::move(*list));
   }
 
-  std::unique_lock lock(mutex_);
+  WriterLock lock(mutex_);
   indicator_file_ = std::move(indicator_file);
   system_dictionary_ = std::move(system_dictionary);
   indicators_ = std::move(indicators);
@@ -123,13 +121,13 @@ void COrraData::Load() {
 }
 
 void COrraData::ClearDictionaries() {
-  std::unique_lock lock(mutex_);
+  WriterLock lock(mutex_);
   indicators_ = std::make_shared<IndicatorDictionary>();
   variables_.clear();
 }
 
 bool COrraData::IndicatorDictionaryEmpty() const {
-  std::shared_lock lock(mutex_);
+  ReaderLock lock(mutex_);
   return indicators_->empty();
 }
 
@@ -141,39 +139,39 @@ std::optional<IndicatorDescriptor> COrraData::FindIndicator(std::u16string_view 
 }
 
 std::shared_ptr<const IndicatorDictionary> COrraData::Indicators() const {
-  std::shared_lock lock(mutex_);
+  ReaderLock lock(mutex_);
   return indicators_;
 }
 
 std::optional<std::u16string> COrraData::FindVariable(std::u16string_view name) const {
-  std::shared_lock lock(mutex_);
+  ReaderLock lock(mutex_);
   const auto it = variables_.find(name);
   if (it == variables_.end()) return std::nullopt;
   return it->second;
 }
 
 void COrraData::SetVariable(std::u16string_view name, std::u16string_view value) {
-  std::unique_lock lock(mutex_);
+  WriterLock lock(mutex_);
   variables_.insert_or_assign(std::u16string(name), std::u16string(value));
 }
 
 void COrraData::AddVariable(std::u16string_view name, std::u16string_view value) {
-  std::unique_lock lock(mutex_);
+  WriterLock lock(mutex_);
   variables_.emplace(std::u16string(name), std::u16string(value));
 }
 
 VariableMap COrraData::Variables() const {
-  std::shared_lock lock(mutex_);
+  ReaderLock lock(mutex_);
   return variables_;
 }
 
 std::shared_ptr<const CRecordFile> COrraData::IndicatorFile() const {
-  std::shared_lock lock(mutex_);
+  ReaderLock lock(mutex_);
   return indicator_file_;
 }
 
 std::shared_ptr<const CRecordFile> COrraData::SystemDictionary() const {
-  std::shared_lock lock(mutex_);
+  ReaderLock lock(mutex_);
   return system_dictionary_;
 }
 
@@ -191,29 +189,29 @@ ChoiceList COrraData::ParseChoiceList(const RecordView& parameter) {
 }
 
 std::shared_ptr<const CBlockData> COrraData::MarketData() const {
-  std::shared_lock lock(mutex_);
+  ReaderLock lock(mutex_);
   return market_data_;
 }
 
 std::shared_ptr<const CKeyIndex> COrraData::KeyIndex() const {
-  std::shared_lock lock(mutex_);
+  ReaderLock lock(mutex_);
   return key_index_;
 }
 
 std::shared_ptr<CSelfBlockList> COrraData::SelfBlocks() const {
-  std::shared_lock lock(mutex_);
+  ReaderLock lock(mutex_);
   return self_blocks_;
 }
 
 bool COrraData::SaveRecordFiles() {
   std::shared_ptr<CRecordFile> indicator_file, system_dictionary;
   {
-    std::shared_lock lock(mutex_);
+    ReaderLock lock(mutex_);
     if (!writes_allowed_) return true;
     indicator_file = indicator_file_;
     system_dictionary = system_dictionary_;
   }
-  std::lock_guard load_lock(load_mutex_);
+  MutexLock load_lock(load_mutex_);
   FileSystem& files = env_.files();
   const bool indicators_saved = indicator_file->Save(files);
   return system_dictionary->Save(files) && indicators_saved;

@@ -13,14 +13,14 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <shared_mutex>
 #include <string>
 #include <string_view>
 
 #include "common/clock.h"
 #include "common/env.h"
+#include "common/mutex.h"
+#include "common/shared_mutex.h"
 #include "store/block_data.h"
 #include "store/choice_list.h"
 #include "store/indicator_dictionary.h"
@@ -91,20 +91,19 @@ class COrraData {
   bool SaveRecordFiles();
 
  private:
-  std::u16string PathOf(std::u16string_view name) const;
 
   Env& env_;
-  std::mutex load_mutex_;  // one load at a time; never taken by lookups
-  mutable std::shared_mutex mutex_;
-  std::u16string data_directory_;                          // guarded by mutex_
-  bool writes_allowed_ = true;                             // guarded by mutex_
-  std::shared_ptr<const IndicatorDictionary> indicators_;  // guarded by mutex_
-  std::shared_ptr<CRecordFile> indicator_file_;            // guarded by mutex_
-  std::shared_ptr<CRecordFile> system_dictionary_;         // guarded by mutex_
-  std::shared_ptr<const CBlockData> market_data_;          // guarded by mutex_
-  std::shared_ptr<const CKeyIndex> key_index_;             // guarded by mutex_
-  std::shared_ptr<CSelfBlockList> self_blocks_;            // guarded by mutex_
-  VariableMap variables_;                                  // guarded by mutex_
+  Mutex load_mutex_;  // one load at a time; never taken by lookups
+  mutable SharedMutex mutex_;
+  std::u16string data_directory_ ORRA_GUARDED_BY(mutex_);
+  bool writes_allowed_ ORRA_GUARDED_BY(mutex_) = true;
+  std::shared_ptr<const IndicatorDictionary> indicators_ ORRA_GUARDED_BY(mutex_);
+  std::shared_ptr<CRecordFile> indicator_file_ ORRA_GUARDED_BY(mutex_);
+  std::shared_ptr<CRecordFile> system_dictionary_ ORRA_GUARDED_BY(mutex_);
+  std::shared_ptr<const CBlockData> market_data_ ORRA_GUARDED_BY(mutex_);
+  std::shared_ptr<const CKeyIndex> key_index_ ORRA_GUARDED_BY(mutex_);
+  std::shared_ptr<CSelfBlockList> self_blocks_ ORRA_GUARDED_BY(mutex_);
+  VariableMap variables_ ORRA_GUARDED_BY(mutex_);
 };
 
 // The variables the system dictionary's leaf records give on the day `now`, first name wins.

@@ -3,17 +3,17 @@
 namespace orra::testing {
 
 void CapturingDebugSink::Write(std::u16string_view text) {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   text_.append(text);
 }
 
 std::u16string CapturingDebugSink::Text() const {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   return text_;
 }
 
 void CapturingDebugSink::Clear() {
-  std::lock_guard<std::mutex> guard(mutex_);
+  MutexLock lock(mutex_);
   text_.clear();
 }
 

@@ -2,7 +2,6 @@
 // A debug sink that keeps what is written, for tests that check a diagnostic line, and keeps
 // the debugger output of every other test off the terminal. Any thread may write.
 
-#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -18,8 +17,8 @@ class CapturingDebugSink final : public DebugSink {
   void Clear();
 
  private:
-  mutable std::mutex mutex_;
-  std::u16string text_;  // guarded by mutex_
+  mutable Mutex mutex_;
+  std::u16string text_ ORRA_GUARDED_BY(mutex_);
 };
 
 }  // namespace orra::testing

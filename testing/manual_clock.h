@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 
 #include "common/clock.h"
 
@@ -15,20 +14,20 @@ class ManualClock final : public Clock {
   explicit ManualClock(LocalDateTime now, int64_t steady_ms = 0) : now_(now), steady_ms_(steady_ms) {}
 
   LocalDateTime LocalNow() const override {
-    std::lock_guard<std::mutex> guard(mutex_);
+    MutexLock lock(mutex_);
     return now_;
   }
   int64_t SteadyMilliseconds() const override { return steady_ms_.load(); }
 
   void SetLocal(LocalDateTime now) {
-    std::lock_guard<std::mutex> guard(mutex_);
+    MutexLock lock(mutex_);
     now_ = now;
   }
   void Advance(int64_t ms) { steady_ms_ += ms; }
 
  private:
-  mutable std::mutex mutex_;
-  LocalDateTime now_;  // guarded by mutex_
+  mutable Mutex mutex_;
+  LocalDateTime now_ ORRA_GUARDED_BY(mutex_);
   std::atomic<int64_t> steady_ms_;
 };
 

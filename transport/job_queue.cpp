@@ -9,18 +9,18 @@ JobQueue& JobQueue::Process() {
 
 void JobQueue::PushTail(std::unique_ptr<QueryJob> job) {
   if (!job) return;
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   jobs_.push_back(std::move(job));
 }
 
 void JobQueue::PushHead(std::unique_ptr<QueryJob> job) {
   if (!job) return;
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   jobs_.push_front(std::move(job));
 }
 
 std::unique_ptr<QueryJob> JobQueue::PopHead() {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   if (jobs_.empty()) return nullptr;
   auto job = std::move(jobs_.front());
   jobs_.pop_front();
@@ -30,13 +30,13 @@ std::unique_ptr<QueryJob> JobQueue::PopHead() {
 void JobQueue::ReleaseAll() {
   std::deque<std::unique_ptr<QueryJob>> released;
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     released.swap(jobs_);
   }
 }
 
 size_t JobQueue::Size() const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return jobs_.size();
 }
 

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <deque>
 #include <memory>
-#include <mutex>
 
+#include "common/mutex.h"
 #include "transport/query_job.h"
 
 namespace orra {
@@ -25,8 +25,8 @@ class JobQueue {
   size_t Size() const;
 
  private:
-  mutable std::mutex mutex_;
-  std::deque<std::unique_ptr<QueryJob>> jobs_;  // guarded by mutex_
+  mutable Mutex mutex_;
+  std::deque<std::unique_ptr<QueryJob>> jobs_ ORRA_GUARDED_BY(mutex_);
 };
 
 }  // namespace orra

@@ -82,14 +82,17 @@ bool StandInServer::Start(const ServerOptions& options, std::string* error) {
     uquery_listener_ = std::move(*uquery);
     uquery_port_ = uquery_listener_.LocalPort();
   }
-  if (!options.log_path.empty()) {
-    log_.open(options.log_path, std::ios::app);
-    if (!log_) {
-      *error = "cannot write the log file " + options.log_path;
-      return false;
+  {
+    MutexLock lock(mutex_);
+    if (!options.log_path.empty()) {
+      log_.open(options.log_path, std::ios::app);
+      if (!log_) {
+        *error = "cannot write the log file " + options.log_path;
+        return false;
+      }
     }
+    fault_ = options.fault;
   }
-  fault_ = options.fault;
   stopping_ = false;
   acceptor_ = std::thread(&StandInServer::AcceptLoop, this);
   return true;
@@ -121,7 +124,7 @@ void StandInServer::AcceptLoop() {
 
 void StandInServer::Spawn(TcpSocket socket, bool uquery) {
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     ++stats_.connections;
   }
   Log(uquery ? "uquery connection" : "connection");
@@ -147,7 +150,7 @@ void StandInServer::ServeBinary(UMySocket& connection) {
     const auto frame = codec.Receive(connection);
     if (!frame) return;
     if (frame->header.code == MessageCode::kHeartbeat) {
-      std::lock_guard lock(mutex_);
+      MutexLock lock(mutex_);
       ++stats_.heartbeats;
       continue;
     }
@@ -156,7 +159,7 @@ void StandInServer::ServeBinary(UMySocket& connection) {
     Log("query " + (query ? query->path : std::string("(unreadable)")));
     const auto reply = data_.AnswerPayload(frame->body);
     {
-      std::lock_guard lock(mutex_);
+      MutexLock lock(mutex_);
       ++stats_.queries;
     }
     if (!SendReply(connection, codec, frame->header.context, reply, replies++)) return;
@@ -234,7 +237,7 @@ std::string StandInServer::UQueryBody(const std::string& body) {
   }
   bool known = false;
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     known = tokens_.count(token) > 0;
     if (kind == UQuery::kPollKind) ++stats_.polls; else ++stats_.uquery_requests;
   }
@@ -252,7 +255,7 @@ std::string StandInServer::UQueryBody(const std::string& body) {
   const std::vector<uint8_t> reply =
       heartbeat ? std::vector<uint8_t>(frame->body.begin(), frame->body.end()) : data_.AnswerPayload(frame->body);
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     ++(heartbeat ? stats_.heartbeats : stats_.queries);
   }
   ByteBuffer out;
@@ -265,7 +268,7 @@ std::string StandInServer::UQueryBody(const std::string& body) {
 }
 
 std::string StandInServer::NewToken() {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   ++stats_.logins;
   char token[UQuery::kTokenLength + 1];
   std::snprintf(token, sizeof token, "T%07u", ++next_token_ % 10000000u);
@@ -274,27 +277,27 @@ std::string StandInServer::NewToken() {
 }
 
 void StandInServer::SetFault(const Fault& fault) {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   fault_ = fault;
 }
 
 Fault StandInServer::CurrentFault() const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return fault_;
 }
 
 void StandInServer::ExpireSessions() {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   tokens_.clear();
 }
 
 ServerStats StandInServer::stats() const {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   return stats_;
 }
 
 void StandInServer::Log(const std::string& line) {
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   if (log_.is_open()) log_ << line << std::endl;
 }
 

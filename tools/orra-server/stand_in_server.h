@@ -9,11 +9,11 @@
 #include <list>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 
 #include "common/traffic_counters.h"
+#include "common/mutex.h"
 #include "tools/orra-server/fault_mode.h"
 #include "tools/orra-server/server_data.h"
 #include "transport/frame_codec.h"
@@ -84,12 +84,12 @@ class StandInServer {
   std::thread acceptor_;
   std::list<Worker> workers_;  // touched by the accepting thread and by Stop after it ended
 
-  mutable std::mutex mutex_;
-  Fault fault_;                         // guarded by mutex_
-  ServerStats stats_;                   // guarded by mutex_
-  std::map<std::string, int> tokens_;   // guarded by mutex_
-  uint32_t next_token_ = 0;             // guarded by mutex_
-  std::ofstream log_;                   // guarded by mutex_
+  mutable Mutex mutex_;
+  Fault fault_ ORRA_GUARDED_BY(mutex_);
+  ServerStats stats_ ORRA_GUARDED_BY(mutex_);
+  std::map<std::string, int> tokens_ ORRA_GUARDED_BY(mutex_);
+  uint32_t next_token_ ORRA_GUARDED_BY(mutex_) = 0;
+  std::ofstream log_ ORRA_GUARDED_BY(mutex_);
 };
 
 }  // namespace orra::server

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +13,7 @@
 
 #include "common/debug_output.h"
 #include "common/event.h"
+#include "common/mutex.h"
 #include "common/text_conversion.h"
 #include "common/topic_id.h"
 #include "common/utf8.h"
@@ -221,10 +221,10 @@ int PrintReply(const std::vector<uint8_t>& reply, bool json) {
 
 // Waits for the completion or dropped-job handler of the one query.
 struct Outcome {
-  std::mutex mutex;
+  Mutex mutex;
   Event done{Event::Reset::kManual};
-  std::optional<std::vector<uint8_t>> reply;  // guarded by mutex
-  bool dropped = false;                       // guarded by mutex
+  std::optional<std::vector<uint8_t>> reply ORRA_GUARDED_BY(mutex);
+  bool dropped ORRA_GUARDED_BY(mutex) = false;
 };
 
 // The one query's topic id: any id will do, as nothing else is in flight.
@@ -266,13 +266,13 @@ int RunQuery(const std::vector<std::string>& args, Env& process_env) {
   ConnectionHandlers handlers;
   handlers.completion = [&outcome](TopicId context, uint32_t code, SharedBlock body) {
     if (context != kContext || code != MessageCode::kQuery || !body) return;
-    std::lock_guard lock(outcome.mutex);
+    MutexLock lock(outcome.mutex);
     outcome.reply.emplace(body->bytes().begin(), body->bytes().end());
     outcome.done.Set();
   };
   handlers.dropped = [&outcome](TopicId context, uint32_t) {
     if (context != kContext) return;
-    std::lock_guard lock(outcome.mutex);
+    MutexLock lock(outcome.mutex);
     outcome.dropped = true;
     outcome.done.Set();
   };
@@ -285,7 +285,7 @@ int RunQuery(const std::vector<std::string>& args, Env& process_env) {
   const bool finished = outcome.done.Wait(timeout);
   thread.Stop();
 
-  std::lock_guard lock(outcome.mutex);
+  MutexLock lock(outcome.mutex);
   if (outcome.reply) return PrintReply(*outcome.reply, options->json);
   if (!finished) {
     std::fprintf(stderr, "orra query: no reply from %s within %g s; is the server answering? (--timeout raises the wait)\n",
