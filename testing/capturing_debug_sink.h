@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/debug_output.h"
+#include "common/mutex.h"
 
 namespace orra::testing {
 

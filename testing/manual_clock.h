@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "common/clock.h"
+#include "common/mutex.h"
 
 namespace orra::testing {
 

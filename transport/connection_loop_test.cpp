@@ -210,7 +210,7 @@ TEST_F(ConnectionLoopTest, ANegativeTopicIdTravelsAsItsBitsAndComesBackAsItself)
   ConnectionHandlers handlers;
   handlers.completion = [&answered](TopicId topic, uint32_t, SharedBlock) { answered.push_back(topic); };
   handlers.dropped = [&given_up](TopicId topic, uint32_t) { given_up.push_back(topic); };
-  ConnectionLoop loop(link, queue, std::move(handlers));
+  ConnectionLoop loop(link, queue, std::move(handlers), env_);
   loop.Pass();  // the first heartbeat
   constexpr TopicId kNegative = -2;
   queue.PushTail(Query(kNegative));
