@@ -1,6 +1,9 @@
 #include "testing/grid_object_model.h"
 
 #include <algorithm>
+#include <string>
+
+#include "common/ascii_text.h"
 
 namespace orra {
 namespace {
@@ -117,9 +120,7 @@ std::u16string ColumnLetters(int32_t column) {
 }
 
 std::u16string CellReference(int32_t row, int32_t column) {
-  std::u16string text = ColumnLetters(column);
-  for (char c : std::to_string(row)) text.push_back(static_cast<char16_t>(c));
-  return text;
+  return ColumnLetters(column) + WidenAscii(std::to_string(row));
 }
 
 // "'[Book1]Sheet1'!B2" or "'[Book1]Sheet1'!B2:C5".
