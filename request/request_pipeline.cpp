@@ -6,9 +6,7 @@ namespace orra {
 
 RequestPipeline::RequestPipeline(Env& env, COrraData& store, RequestsDictionary& requests, JobQueue& queue,
                                  MainThreadTimer& timer, Options options)
-    : store_(store),
-      requests_(requests),
-      queue_(queue),
+    : requests_(requests),
       block_reader_(MakeLoginBlockReader(options.login_block_name)),
       store_login_(store),
       variables_(store),

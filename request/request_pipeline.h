@@ -51,9 +51,7 @@ class RequestPipeline {
   ServerConnection& connection() { return connection_; }
 
  private:
-  COrraData& store_;
   RequestsDictionary& requests_;
-  JobQueue& queue_;
   std::unique_ptr<LoginBlockReader> block_reader_;
   StoreLogin store_login_;
   StoreIndicatorVariables variables_;
