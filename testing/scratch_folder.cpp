@@ -1,24 +1,30 @@
 #include "testing/scratch_folder.h"
 
-#include <atomic>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 
-#include "common/clock.h"
 #include "common/utf8.h"
 #include "testing/terminal_description.h"
 
 namespace orra::testing {
 namespace {
-std::atomic<int> g_counter{0};
-}
+constexpr int kMaxNameAttempts = 100;
+}  // namespace
 
+// ctest runs each test in a process of its own, two at a time, and under a sanitizer every
+// process lays out its heap alike: a name made of the clock and an address can come out the
+// same in two processes. A random name, taken only when creating the folder finds none there,
+// keeps two tests from sharing one.
 ScratchFolder::ScratchFolder(const std::u16string& leaf) {
-  const std::string unique = std::to_string(SystemClock().SteadyMilliseconds()) + "-" +
-                             std::to_string(reinterpret_cast<uintptr_t>(this) % 100000) + "-" +
-                             std::to_string(g_counter++);
-  root_ = std::filesystem::temp_directory_path() / (u"orra-" + leaf + u"-" + FromUtf8(unique));
-  std::filesystem::create_directories(root_);
+  std::random_device random;
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
+    const std::string unique = std::to_string(random()) + "-" + std::to_string(random());
+    root_ = base / (u"orra-" + leaf + u"-" + FromUtf8(unique));
+    if (std::filesystem::create_directory(root_)) return;
+  }
+  throw std::runtime_error("no scratch folder could be created under " + base.string());
 }
 
 ScratchFolder::~ScratchFolder() {
