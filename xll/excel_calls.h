@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <span>
 
+#include "xll/xl_constants.h"
 #include "xll/xloper.h"
 
 namespace orra {
@@ -28,12 +29,13 @@ class ExcelCalls {
 // text, an array, a reference), the destructor returns it with xlFree.
 class ExcelResult {
  public:
-  ExcelResult(ExcelCalls& excel, int32_t function, std::initializer_list<const XLOPER12*> arguments);
+  ExcelResult(ExcelCalls& excel, int32_t function,
+              std::initializer_list<const XLOPER12*> arguments);
   ~ExcelResult();
   ExcelResult(const ExcelResult&) = delete;
   ExcelResult& operator=(const ExcelResult&) = delete;
 
-  bool succeeded() const { return return_code_ == 0; }
+  bool succeeded() const { return return_code_ == xlretSuccess; }
   int32_t return_code() const { return return_code_; }
   const XLOPER12& value() const { return value_; }
 
