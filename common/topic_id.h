@@ -10,4 +10,9 @@ namespace orra {
 
 using TopicId = int32_t;
 
+// A frame carries the id as its unsigned 32-bit context: the same bits, so a negative id comes
+// back as itself. Every place that puts an id on the wire or matches one coming back converts here.
+constexpr uint32_t WireContext(TopicId topic) { return static_cast<uint32_t>(topic); }
+constexpr TopicId TopicOfWireContext(uint32_t context) { return static_cast<TopicId>(context); }
+
 }  // namespace orra

@@ -3,16 +3,6 @@
 #include "transport/message_code.h"
 
 namespace orra {
-namespace {
-
-// Here a job's topic id meets the frame's context field: 32 bits without a sign, which the
-// server echoes unchanged. The id goes out as its bits and comes back as the same id, so a
-// negative id survives the round trip.
-uint32_t WireContext(TopicId topic) { return static_cast<uint32_t>(topic); }
-TopicId TopicOfWireContext(uint32_t context) { return static_cast<TopicId>(context); }
-
-}  // namespace
-
 ConnectionLoop::ConnectionLoop(FrameLink& link, JobQueue& queue, ConnectionHandlers handlers, Env& env)
     : link_(link), queue_(queue), handlers_(std::move(handlers)), env_(env) {}
 

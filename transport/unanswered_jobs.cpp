@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/topic_id.h"
+
 namespace orra {
 
 void UnansweredJobs::Add(std::unique_ptr<QueryJob> job, int64_t now_ms) {
@@ -11,7 +13,7 @@ void UnansweredJobs::Add(std::unique_ptr<QueryJob> job, int64_t now_ms) {
 
 void UnansweredJobs::Answered(uint32_t code, uint32_t context) {
   const auto match = std::find_if(jobs_.begin(), jobs_.end(), [&](const SentJob& sent) {
-    return sent.job->message_code == code && static_cast<uint32_t>(sent.job->context) == context;
+    return sent.job->message_code == code && WireContext(sent.job->context) == context;
   });
   if (match != jobs_.end()) jobs_.erase(match);
 }
