@@ -50,6 +50,7 @@ fuzz: fuzz-build
 # the tests start (scripts/build-tests), at -O1; the sanitizer options are in the test presets.
 test: test-asan test-tsan test-wine test-fuzz
 	@x86_64-w64-mingw32-objdump -p build/windows/addin/OrraAddin64.xll | scripts/check-dll-imports
+	@x86_64-w64-mingw32-objdump -p build/windows/addin/OrraAddin64.xll | scripts/check-dll-exports
 
 # The benchmarks are compiled here too (not run), so that a change cannot leave them broken.
 BENCHMARKS = bench_common bench_store_load bench_transport bench_request

@@ -31,6 +31,9 @@ class FileSystem {
   // Creates or truncates `path` and writes `bytes`.
   virtual bool WriteInPlace(const std::u16string& path, std::span<const uint8_t> bytes) = 0;
   virtual bool Remove(const std::u16string& path) = 0;
+  // Whether `path` names an existing file (not a folder). The platforms answer from the file's
+  // attributes; a double that only knows contents answers by reading it.
+  virtual bool IsFile(const std::u16string& path) { return ReadAll(path, Access::kRead).has_value(); }
 };
 
 // The platform's files.

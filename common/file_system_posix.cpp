@@ -107,6 +107,10 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool Remove(const std::u16string& path) override { return ::unlink(NativePath(path).c_str()) == 0; }
+  bool IsFile(const std::u16string& path) override {
+    struct stat status {};
+    return ::stat(NativePath(path).c_str(), &status) == 0 && S_ISREG(status.st_mode);
+  }
 };
 
 }  // namespace

@@ -89,5 +89,14 @@ TEST(PlatformFileSystemTest, FoldersWithChineseNamesAndEitherSeparatorOpen) {
   EXPECT_FALSE(files.ReadAll(folder.directory() + u"userdata", FileSystem::Access::kRead));
 }
 
+TEST(PlatformFileSystemTest, OnlyAnExistingFileIsAFile) {
+  testing::ScratchFolder folder(u"帮助");
+  folder.Write(u"help/OrraAddin64.chm", std::string(""));
+  FileSystem& files = PlatformFileSystem();
+  EXPECT_TRUE(files.IsFile(folder.directory() + u"help\\OrraAddin64.chm"));
+  EXPECT_FALSE(files.IsFile(folder.directory() + u"help"));
+  EXPECT_FALSE(files.IsFile(folder.directory() + u"help/missing.chm"));
+}
+
 }  // namespace
 }  // namespace orra

@@ -111,6 +111,10 @@ class Win32FileSystem : public FileSystem {
   }
 
   bool Remove(const std::u16string& path) override { return ::DeleteFileW(NativePath(path).c_str()) != 0; }
+  bool IsFile(const std::u16string& path) override {
+    const DWORD attributes = ::GetFileAttributesW(NativePath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  }
 };
 
 }  // namespace

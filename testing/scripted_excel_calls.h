@@ -1,13 +1,18 @@
 #pragma once
 // Excel's C API for tests: each function number answers what the test scripted for it, every
-// call is recorded with the types of its arguments, and xlFree is checked against what was
-// handed out, so a test sees both a leak and a double free.
+// call is recorded with its arguments (texts copied, as their memory is the caller's), and
+// xlFree is checked against what was handed out, so a test sees both a leak and a double free.
+// A function whose answer depends on its arguments (xlCoerce) can be answered by a handler.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "xll/excel_calls.h"
@@ -24,11 +29,16 @@ class ScriptedExcelCalls final : public ExcelCalls {
   struct RecordedCall {
     int32_t function = 0;
     std::vector<XLOPER12> arguments;
+    // The characters of each text argument; none for the others.
+    std::vector<std::optional<std::u16string>> texts;
   };
+  using Handler = std::function<int32_t(XLOPER12& result, std::span<const XLOPER12* const> arguments)>;
 
   void Script(int32_t function, int32_t return_code, const XLOPER12& value) {
     answers_[function] = Answer{return_code, value};
   }
+  // `handler` answers `function` from its arguments; what it answers holds no memory of Excel's.
+  void ScriptHandler(int32_t function, Handler handler) { handlers_[function] = std::move(handler); }
   void ScriptNumber(int32_t function, double number) {
     XLOPER12 value{};
     value.xltype = xltypeNum;
@@ -50,7 +60,11 @@ class ScriptedExcelCalls final : public ExcelCalls {
                std::span<const XLOPER12* const> arguments) noexcept override {
     auto& call = calls_.emplace_back();
     call.function = function;
-    for (const XLOPER12* argument : arguments) call.arguments.push_back(*argument);
+    for (const XLOPER12* argument : arguments) {
+      call.arguments.push_back(*argument);
+      const std::optional<std::u16string_view> text = TextOf(*argument);
+      call.texts.push_back(text ? std::optional<std::u16string>(*text) : std::nullopt);
+    }
     if (function == xlFree) {
       for (const XLOPER12* argument : arguments) {
         const void* memory = Memory(*argument);
@@ -58,6 +72,8 @@ class ScriptedExcelCalls final : public ExcelCalls {
       }
       return xlretSuccess;
     }
+    const auto handler = handlers_.find(function);
+    if (handler != handlers_.end()) return handler->second(result, arguments);
     const auto answer = answers_.find(function);
     if (answer == answers_.end()) {
       result.xltype = xltypeErr;
@@ -92,6 +108,7 @@ class ScriptedExcelCalls final : public ExcelCalls {
   }
 
   std::map<int32_t, Answer> answers_;
+  std::map<int32_t, Handler> handlers_;
   std::vector<std::unique_ptr<std::u16string>> texts_;
   std::vector<RecordedCall> calls_;
   std::set<const void*> outstanding_;

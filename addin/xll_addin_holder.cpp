@@ -1,0 +1,31 @@
+#include "addin/xll_addin_holder.h"
+
+#include <memory>
+
+#include "common/env.h"
+#include "xll/host_excel_calls.h"
+#include "xll/loaded_library.h"
+#include "xll/process_environment.h"
+
+namespace orra {
+namespace {
+
+struct XllAddinParts {
+  PlatformEnv env;
+  HostExcelCalls excel = ConnectToHostExcel();
+  XllAddin addin{excel, PlatformLibraryLoader(), PlatformProcessEnvironment(), env};
+};
+
+// Constant-initialised: nothing runs at load time.
+std::unique_ptr<XllAddinParts> parts;
+
+}  // namespace
+
+XllAddin& OpenedXllAddin() {
+  if (parts == nullptr) parts = std::make_unique<XllAddinParts>();
+  return parts->addin;
+}
+
+XllAddin* ExistingXllAddin() { return parts == nullptr ? nullptr : &parts->addin; }
+
+}  // namespace orra
