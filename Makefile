@@ -1,5 +1,6 @@
 # make test           install what is missing; the native tests under ASan+UBSan and under TSan,
-#                     the Windows build and its tests under Wine, a short fuzz run
+#                     the Windows build and its tests and the xlhost scenarios under Wine, a
+#                     short fuzz run
 # make test-native    the native tests in the plain optimised build
 # make test-xlhost-addin  OrraAddin64.xll's cells in the stand-in Excel under Wine
 # make test-sanitize  the native tests under address/undefined and thread sanitizers

@@ -178,6 +178,10 @@ TEST_F(ExcelApiTest, CountsWhatIsNotGivenBackAndWhatIsGivenBackTwice) {
   const XLOPER12 number = XlNumber(1);
   EXPECT_EQ(Call(xlFree, ignored, {&number}), xlretSuccess);
   EXPECT_EQ(memory_.bad_frees(), 1u) << "a value without memory is fine to give back";
+  XLOPER12 elements[1] = {XlNumber(1)};
+  const XLOPER12 own_array = XlArray(elements, 1, 1);
+  EXPECT_EQ(Call(xlFree, ignored, {&own_array}), xlretSuccess);
+  EXPECT_EQ(memory_.bad_frees(), 2u) << "the host hands out no arrays";
 }
 
 }  // namespace

@@ -25,13 +25,6 @@ XLMREF12* HostMemory::NewReference(const XLREF12& area) {
   return address;
 }
 
-XLOPER12* HostMemory::NewArray(size_t count) {
-  ArrayBlock block{std::make_unique<XLOPER12[]>(count), count};
-  XLOPER12* address = block.elements.get();
-  blocks_.emplace(address, std::move(block));
-  return address;
-}
-
 void HostMemory::Free(const XLOPER12& value) {
   switch (BaseType(value)) {
     case xltypeStr:
@@ -40,22 +33,9 @@ void HostMemory::Free(const XLOPER12& value) {
     case xltypeRef:
       Release(value.val.mref.lpmref);
       break;
-    case xltypeMulti: {
-      const auto found = blocks_.find(value.val.array.lparray);
-      const auto* block = found == blocks_.end() ? nullptr : std::get_if<ArrayBlock>(&found->second);
-      if (block == nullptr) {
-        ++bad_frees_;
-        break;
-      }
-      // The element count is the one this host made the array with, not the rows and columns
-      // the XLL hands back, which it may have changed.
-      for (size_t i = 0; i < block->count; ++i) {
-        const XLOPER12& element = block->elements[i];
-        if (BaseType(element) == xltypeStr) Release(element.val.str);
-      }
-      blocks_.erase(found);
+    case xltypeMulti:
+      ++bad_frees_;
       break;
-    }
     default:
       break;
   }

@@ -1,5 +1,6 @@
 #include "tools/xlhost/scenario_runner.h"
 
+#include <algorithm>
 #include <array>
 
 #include "common/utf8.h"
