@@ -17,7 +17,10 @@ std::string Quoted(std::u16string_view text) { return '"' + ToUtf8(text) + '"'; 
 
 std::string QuotedList(const std::vector<std::u16string>& texts) {
   std::string list;
-  for (const std::u16string& text : texts) list += (list.empty() ? "" : " ") + Quoted(text);
+  for (const std::u16string& text : texts) {
+    if (!list.empty()) list += ' ';
+    list += Quoted(text);
+  }
   return list;
 }
 
