@@ -1,0 +1,92 @@
+// xlhost: the stand-in Excel. Runs one scenario file against an XLL and prints the sheet as
+// Excel would show it; exits 1 when an expectation fails, 2 when the scenario cannot be read.
+//   xlhost [--xll PATH] SCENARIO
+// The XLL reaches the C API through MdCallBack12, which this executable exports by its plain
+// name, as EXCEL.EXE does, and which forwards to the running scenario's ExcelApi.
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "tools/xlhost/scenario.h"
+#include "tools/xlhost/scenario_runner.h"
+#include "tools/xlhost/xll_module_loader.h"
+
+namespace {
+
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+// The C API of the scenario being run; set for the whole run, on the one thread that runs it.
+orra::xlhost::ExcelApi* g_excel = nullptr;
+
+}  // namespace
+
+extern "C" __declspec(dllexport) int __stdcall MdCallBack12(int function, int count,
+                                                            orra::XLOPER12** arguments,
+                                                            orra::XLOPER12* result) {
+  try {
+    if (g_excel == nullptr) return orra::xlretFailed;
+    if (count < 0 || (count > 0 && arguments == nullptr)) return orra::xlretInvCount;
+    // A caller that wants no result (xlFree) still gets one computed; what it held goes back.
+    orra::XLOPER12 discarded{};
+    const std::span<const orra::XLOPER12* const> span(arguments, static_cast<size_t>(count));
+    const int code = g_excel->Call(function, result != nullptr ? *result : discarded, span);
+    if (result == nullptr) {
+      const orra::XLOPER12* freed[] = {&discarded};
+      orra::XLOPER12 ignored{};
+      g_excel->Call(orra::xlFree, ignored, freed);
+    }
+    return code;
+  } catch (...) {
+    return orra::xlretFailed;
+  }
+}
+
+int main(int argc, char** argv) {
+  try {
+    std::string xll;
+    std::string scenario_path;
+    for (int i = 1; i < argc; ++i) {
+      const std::string argument = argv[i];
+      if (argument == "--xll" && i + 1 < argc) {
+        xll = argv[++i];
+      } else if (scenario_path.empty() && argument.rfind("--", 0) != 0) {
+        scenario_path = argument;
+      } else {
+        scenario_path.clear();
+        break;
+      }
+    }
+    if (scenario_path.empty()) {
+      std::cerr << "usage: xlhost [--xll PATH] SCENARIO\n";
+      return kExitUsage;
+    }
+    std::ifstream file(scenario_path, std::ios::binary);
+    if (!file) {
+      std::cerr << "xlhost: cannot read " << scenario_path << "\n";
+      return kExitUsage;
+    }
+    std::ostringstream text;
+    text << file.rdbuf();
+    std::string error;
+    const auto steps = orra::xlhost::ParseScenario(text.str(), error);
+    if (!steps) {
+      std::cerr << "xlhost: " << scenario_path << ": " << error << "\n";
+      return kExitUsage;
+    }
+    orra::xlhost::ScenarioRunner runner(orra::xlhost::LoadXll, xll, scenario_path, std::cout);
+    g_excel = &runner.api();
+    const int failures = runner.Run(*steps);
+    g_excel = nullptr;
+    std::cout << scenario_path << ": " << (failures == 0 ? "passed" : "FAILED") << "\n";
+    std::cout.flush();
+    return failures == 0 ? 0 : kExitFailed;
+  } catch (const std::exception& failure) {
+    std::cerr << "xlhost: " << failure.what() << "\n";
+    return kExitFailed;
+  }
+}

@@ -1,0 +1,233 @@
+#include "tools/xlhost/scenario.h"
+
+#include <charconv>
+#include <sstream>
+#include <string_view>
+#include <utility>
+
+#include "common/utf8.h"
+
+namespace orra::xlhost {
+namespace {
+
+struct Token {
+  std::string text;
+  bool quoted = false;
+};
+
+struct Keyword {
+  std::string_view word;
+  StepKind kind;
+};
+
+constexpr Keyword kKeywords[] = {
+    {"open", StepKind::kOpen},
+    {"add", StepKind::kAdd},
+    {"remove", StepKind::kRemove},
+    {"close", StepKind::kClose},
+    {"set", StepKind::kSet},
+    {"calc", StepKind::kCalc},
+    {"expect", StepKind::kExpect},
+    {"expect-rtd", StepKind::kExpectRtd},
+    {"expect-no-rtd", StepKind::kExpectNoRtd},
+    {"expect-registered", StepKind::kExpectRegistered},
+    {"expect-not-registered", StepKind::kExpectNotRegistered},
+    {"expect-status", StepKind::kExpectStatus},
+    {"expect-status-cleared", StepKind::kExpectStatusCleared},
+    {"expect-allocations", StepKind::kExpectAllocations},
+    {"print", StepKind::kPrint},
+};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// Splits at blanks outside quotes. None (with `error`) when a quote is left open.
+std::optional<std::vector<Token>> Tokenize(std::string_view line, std::string& error) {
+  std::vector<Token> tokens;
+  size_t i = 0;
+  while (i < line.size()) {
+    if (IsBlank(line[i])) {
+      ++i;
+      continue;
+    }
+    Token token;
+    if (line[i] == '"') {
+      token.quoted = true;
+      bool closed = false;
+      for (++i; i < line.size(); ++i) {
+        if (line[i] != '"') {
+          token.text.push_back(line[i]);
+        } else if (i + 1 < line.size() && line[i + 1] == '"') {
+          token.text.push_back('"');
+          ++i;
+        } else {
+          closed = true;
+          ++i;
+          break;
+        }
+      }
+      if (!closed) {
+        error = "a text has no closing quote";
+        return std::nullopt;
+      }
+    } else {
+      while (i < line.size() && !IsBlank(line[i])) token.text.push_back(line[i++]);
+    }
+    tokens.push_back(std::move(token));
+  }
+  return tokens;
+}
+
+// The operands after the keyword and, for set, the raw rest of the line after the cell.
+bool ParseOperands(Step& step, const std::vector<Token>& tokens, std::string_view rest_after_cell,
+                   std::string& error) {
+  const size_t operands = tokens.size() - 1;
+  auto cell_at = [&](size_t index) -> bool {
+    if (index >= tokens.size() || tokens[index].quoted || !(step.cell = ParseA1(tokens[index].text))) {
+      error = "a cell reference such as B3 is wanted";
+      return false;
+    }
+    return true;
+  };
+  auto exactly = [&](size_t count) -> bool {
+    if (operands == count) return true;
+    error = "takes " + std::to_string(count) + " operand" + (count == 1 ? "" : "s") + ", not " +
+            std::to_string(operands);
+    return false;
+  };
+  auto texts_from = [&](size_t first) -> bool {
+    for (size_t i = first; i < tokens.size(); ++i) {
+      if (!tokens[i].quoted) {
+        error = "operand " + std::to_string(i) + " (" + tokens[i].text + ") must be a quoted text";
+        return false;
+      }
+      step.texts.push_back(FromUtf8(tokens[i].text));
+    }
+    return true;
+  };
+  switch (step.kind) {
+    case StepKind::kOpen:
+      if (operands > 1) return exactly(1);
+      if (operands == 1) step.word = tokens[1].text;
+      return true;
+    case StepKind::kAdd:
+    case StepKind::kRemove:
+    case StepKind::kClose:
+    case StepKind::kPrint:
+    case StepKind::kExpectStatusCleared:
+      return exactly(0);
+    case StepKind::kSet: {
+      if (!cell_at(1)) return false;
+      if (operands == 1) return true;  // clears the cell
+      if (!rest_after_cell.empty() && rest_after_cell.front() == '=') {
+        step.formula = ParseFormula(rest_after_cell, error);
+        return step.formula.has_value();
+      }
+      auto constant = ParseConstant(rest_after_cell);
+      if (!constant) {
+        error = "the value is no text, number, TRUE/FALSE or =formula";
+        return false;
+      }
+      step.value = std::move(*constant);
+      return true;
+    }
+    case StepKind::kCalc:
+      if (operands == 0) return true;
+      return exactly(1) && cell_at(1);
+    case StepKind::kExpect: {
+      if (!exactly(2) || !cell_at(1)) return false;
+      if (tokens[2].quoted) {
+        step.value = FromUtf8(tokens[2].text);
+        return true;
+      }
+      if (tokens[2].text == "empty") return true;
+      auto constant = ParseConstant(tokens[2].text);
+      if (!constant) {
+        error = "the expected value " + tokens[2].text + " is no text, number, TRUE/FALSE or empty";
+        return false;
+      }
+      step.value = std::move(*constant);
+      return true;
+    }
+    case StepKind::kExpectRtd:
+      if (operands < 4) {
+        error = "takes a cell, the ProgID, the server and at least one topic";
+        return false;
+      }
+      return cell_at(1) && texts_from(2);
+    case StepKind::kExpectNoRtd:
+      return exactly(1) && cell_at(1);
+    case StepKind::kExpectRegistered:
+      if (!exactly(3)) return false;
+      step.word = tokens[1].text;
+      return texts_from(2);
+    case StepKind::kExpectNotRegistered:
+      if (!exactly(1)) return false;
+      step.word = tokens[1].text;
+      return true;
+    case StepKind::kExpectStatus:
+      return exactly(1) && texts_from(1);
+    case StepKind::kExpectAllocations: {
+      if (!exactly(1)) return false;
+      const std::string& digits = tokens[1].text;
+      const auto [end, failure] = std::from_chars(digits.data(), digits.data() + digits.size(), step.count);
+      if (failure != std::errc() || end != digits.data() + digits.size()) {
+        error = "a count of allocations is wanted";
+        return false;
+      }
+      return true;
+    }
+  }
+  return false;
+}
+
+// What follows the keyword and the cell on a set line, trimmed.
+std::string_view RestAfterCell(std::string_view line) {
+  size_t i = 0;
+  for (int field = 0; field < 2; ++field) {
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    while (i < line.size() && !IsBlank(line[i])) ++i;
+  }
+  while (i < line.size() && IsBlank(line[i])) ++i;
+  size_t end = line.size();
+  while (end > i && IsBlank(line[end - 1])) --end;
+  return line.substr(i, end - i);
+}
+
+}  // namespace
+
+std::optional<std::vector<Step>> ParseScenario(const std::string& text, std::string& error) {
+  std::vector<Step> steps;
+  std::istringstream lines(text);
+  std::string line;
+  int number = 0;
+  while (std::getline(lines, line)) {
+    ++number;
+    std::string problem;
+    auto tokens = Tokenize(line, problem);
+    if (tokens && (tokens->empty() || (!(*tokens)[0].quoted && (*tokens)[0].text[0] == '#'))) continue;
+    Step step;
+    step.line = number;
+    step.source = line;
+    if (tokens) {
+      const Keyword* keyword = nullptr;
+      for (const Keyword& candidate : kKeywords) {
+        if (!(*tokens)[0].quoted && candidate.word == (*tokens)[0].text) keyword = &candidate;
+      }
+      if (keyword == nullptr) {
+        problem = "unknown step \"" + (*tokens)[0].text + "\"";
+      } else {
+        step.kind = keyword->kind;
+        if (ParseOperands(step, *tokens, RestAfterCell(line), problem)) {
+          steps.push_back(std::move(step));
+          continue;
+        }
+        problem = std::string(keyword->word) + ": " + problem;
+      }
+    }
+    error = "line " + std::to_string(number) + ": " + problem + ": " + line;
+    return std::nullopt;
+  }
+  return steps;
+}
+
+}  // namespace orra::xlhost

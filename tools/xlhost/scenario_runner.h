@@ -1,0 +1,65 @@
+#pragma once
+// Runs a scenario's steps against an XLL: opens it as Excel does (xlAutoOpen), keeps the sheet,
+// evaluates formulas by calling the XLL's worksheet functions with XLOPER12 arguments while
+// ExcelApi answers their C API calls, and checks the expectations. Every failed expectation is
+// reported on `out` with its line, what was expected and what was seen; the run goes on, so
+// one run shows every difference. At the end an XLL still open is closed, as Excel closes it
+// when it exits, and memory of the C API that was never given back is reported as a leak.
+//
+// Excel's main thread only. An XLL finds this host's C API through the process, so one runner
+// at a time answers it (the Windows program's MdCallBack12 forwards to api()).
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tools/xlhost/excel_api.h"
+#include "tools/xlhost/host_memory.h"
+#include "tools/xlhost/rtd_link.h"
+#include "tools/xlhost/scenario.h"
+#include "tools/xlhost/sheet.h"
+#include "tools/xlhost/xll_module.h"
+
+namespace orra::xlhost {
+
+// Loads the XLL at `path`; none, with `error` saying why, when it cannot be loaded.
+using XllLoader = std::function<std::unique_ptr<XllModule>(const std::string& path, std::string& error)>;
+
+class ScenarioRunner {
+ public:
+  // `default_xll` is what a bare "open" loads; `name` heads every message.
+  ScenarioRunner(XllLoader loader, std::string default_xll, std::string name, std::ostream& out);
+
+  // The count of failures: expectations not met, steps that could not run, and at the end a
+  // leak or a bad give-back of C API memory.
+  int Run(const std::vector<Step>& steps);
+
+  ExcelApi& api() { return api_; }
+  const Sheet& sheet() const { return sheet_; }
+
+ private:
+  // False when the run cannot go on (an XLL that does not open).
+  bool RunStep(const Step& step);
+  bool Open(const Step& step);
+  void RunAutoEntry(const Step& step, const char* entry);
+  void CloseModule();
+  void Evaluate(CellAddress cell);
+  void Check(const Step& step);
+  void Fail(const Step& step, const std::string& what);
+  void Finish();
+
+  XllLoader loader_;
+  std::string default_xll_;
+  std::string name_;
+  std::ostream& out_;
+  Sheet sheet_;
+  HostMemory memory_;
+  LocalTopicTable topics_;
+  ExcelApi api_;
+  std::unique_ptr<XllModule> module_;
+  int failures_ = 0;
+};
+
+}  // namespace orra::xlhost

@@ -1,0 +1,213 @@
+#include "tools/xlhost/scenario_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <sstream>
+
+#include "testing/xloper_values.h"
+
+namespace orra::xlhost {
+namespace {
+
+using Function = std::function<XLOPER12*(std::span<XLOPER12* const, kMaxFunctionArguments>)>;
+
+// An XLL whose entries are functions of the test; what it was asked is kept in the test.
+struct FakeXll {
+  std::map<std::string, std::function<int()>> auto_entries;
+  std::map<std::string, Function> functions;
+  std::vector<XLOPER12*> auto_freed;
+  bool exports_auto_free = true;
+  std::vector<std::string> entries_run;
+};
+
+class FakeModule final : public XllModule {
+ public:
+  explicit FakeModule(FakeXll& xll) : xll_(xll) {}
+  std::optional<int> RunAutoEntry(const char* name) override {
+    xll_.entries_run.push_back(name);
+    const auto found = xll_.auto_entries.find(name);
+    if (found == xll_.auto_entries.end()) return std::nullopt;
+    return found->second();
+  }
+  bool ExportsFunction(std::string_view name) override {
+    return xll_.functions.count(std::string(name)) == 1;
+  }
+  XLOPER12* CallFunction(std::string_view name,
+                         std::span<XLOPER12* const, kMaxFunctionArguments> arguments) override {
+    return xll_.functions.at(std::string(name))(arguments);
+  }
+  bool AutoFree(XLOPER12* result) override {
+    if (!xll_.exports_auto_free) return false;
+    xll_.auto_freed.push_back(result);
+    return true;
+  }
+
+ private:
+  FakeXll& xll_;
+};
+
+class ScenarioRunnerTest : public ::testing::Test {
+ protected:
+  ScenarioRunnerTest() {
+    xll_.auto_entries["xlAutoOpen"] = [] { return 1; };
+    xll_.auto_entries["xlAutoClose"] = [] { return 1; };
+  }
+
+  int Run(const std::string& text) {
+    std::string error;
+    const auto steps = ParseScenario(text, error);
+    EXPECT_TRUE(steps) << error;
+    return steps ? runner_.Run(*steps) : -1;
+  }
+  int32_t Excel(int32_t function, XLOPER12& result, std::initializer_list<const XLOPER12*> args) {
+    return runner_.api().Call(function, result, std::span<const XLOPER12* const>(args.begin(), args.size()));
+  }
+
+  FakeXll xll_;
+  std::ostringstream out_;
+  ScenarioRunner runner_{[this](const std::string& path, std::string& error) -> std::unique_ptr<XllModule> {
+                           if (path != "fake.xll") {
+                             error = "no such file";
+                             return nullptr;
+                           }
+                           return std::make_unique<FakeModule>(xll_);
+                         },
+                         "fake.xll", "test.txt", out_};
+  XLOPER12 result_{};
+};
+
+TEST_F(ScenarioRunnerTest, PassesArgumentsAsExcelDoesForQTypes) {
+  std::vector<uint32_t> types;
+  std::u16string text;
+  double referenced = 0;
+  xll_.functions["F"] = [&](auto arguments) {
+    for (XLOPER12* argument : arguments) types.push_back(argument->xltype);
+    text.assign(arguments[0]->val.str + 1, arguments[0]->val.str[0]);
+    referenced = arguments[2]->val.num;
+    result_ = XlNumber(7);
+    return &result_;
+  };
+  EXPECT_EQ(Run("open\nset A1 5\nset B1 =f(\"ab\", , A1, C9, TRUE)\ncalc\nexpect B1 7\n"), 0) << out_.str();
+  ASSERT_EQ(types.size(), kMaxFunctionArguments);
+  EXPECT_EQ(types[0], xltypeStr);
+  EXPECT_EQ(text, u"ab");
+  EXPECT_EQ(types[1], xltypeMissing);
+  EXPECT_EQ(types[2], xltypeNum) << "a reference arrives as the cell's value";
+  EXPECT_EQ(referenced, 5);
+  EXPECT_EQ(types[3], xltypeNil) << "an empty cell";
+  EXPECT_EQ(types[4], xltypeBool);
+  EXPECT_EQ(types[5], xltypeMissing) << "beyond the formula's arguments";
+  EXPECT_EQ(types[20], xltypeMissing);
+}
+
+TEST_F(ScenarioRunnerTest, ARegisteredNameCallsItsProcedure) {
+  xll_.auto_entries["xlAutoOpen"] = [this] {
+    XLOPER12 name{}, id{};
+    Excel(xlGetName, name, {});
+    const XlText procedure(u"Impl"), type(u"QQ"), function(u"Shown");
+    Excel(xlfRegister, id, {&name, procedure.get(), type.get(), function.get()});
+    Excel(xlFree, id, {&name});
+    return 1;
+  };
+  xll_.functions["Impl"] = [&](auto) {
+    result_ = XlBool(true);
+    return &result_;
+  };
+  EXPECT_EQ(Run("open\nset A1 =SHOWN()\nset A2 =Nope()\ncalc\nexpect A1 TRUE\nexpect A2 \"#NAME?\"\n"
+                "expect-registered Shown \"QQ\" \"\"\n"),
+            0)
+      << out_.str();
+}
+
+TEST_F(ScenarioRunnerTest, NoResultShowsNumErrorAndNoValueShowsZero) {
+  xll_.functions["NULL"] = [](auto) -> XLOPER12* { return nullptr; };
+  xll_.functions["NIL"] = [&](auto) {
+    result_ = XlOfType(xltypeNil);
+    return &result_;
+  };
+  EXPECT_EQ(Run("open\nset A1 =NULL()\nset A2 =NIL()\ncalc\nexpect A1 \"#NUM!\"\nexpect A2 0\n"), 0)
+      << out_.str();
+}
+
+TEST_F(ScenarioRunnerTest, HonoursBothFreeBits) {
+  XlText own(u"mine");
+  XLOPER12 dll_result = own.value();
+  dll_result.xltype |= xlbitDLLFree;
+  xll_.functions["DLL"] = [&](auto) { return &dll_result; };
+  xll_.functions["HOST"] = [&](auto) {
+    Excel(xlGetName, result_, {});
+    result_.xltype |= xlbitXLFree;
+    return &result_;
+  };
+  EXPECT_EQ(Run("open\nset A1 =DLL()\nset A2 =HOST()\ncalc\nexpect A1 \"mine\"\nexpect A2 \"fake.xll\"\n"
+                "expect-allocations 0\n"),
+            0)
+      << out_.str();
+  EXPECT_EQ(xll_.auto_freed, std::vector<XLOPER12*>{&dll_result});
+}
+
+TEST_F(ScenarioRunnerTest, ADllFreeResultWithoutXlAutoFree12IsAFailure) {
+  XlText own(u"mine");
+  XLOPER12 dll_result = own.value();
+  dll_result.xltype |= xlbitDLLFree;
+  xll_.functions["DLL"] = [&](auto) { return &dll_result; };
+  xll_.exports_auto_free = false;
+  EXPECT_EQ(Run("open\nset C2 =DLL()\ncalc\n"), 1);
+  EXPECT_NE(out_.str().find("C2: the result asks for xlAutoFree12"), std::string::npos) << out_.str();
+}
+
+TEST_F(ScenarioRunnerTest, ReportsEveryFailedExpectationWithLineCellAndWhatWasSeen) {
+  xll_.functions["F"] = [&](auto) {
+    result_ = XlNumber(1);
+    return &result_;
+  };
+  EXPECT_EQ(Run("open\nset B3 =F()\ncalc\nexpect B3 \"Fetching...\"\nexpect B3 2\n"
+                "expect-rtd B3 \"P\" \"\" \"t\"\nexpect-registered XDP \"Q\" \"a\"\n"
+                "expect-status \"hello\"\n"),
+            5);
+  const std::string out = out_.str();
+  EXPECT_NE(out.find("test.txt:4: expect B3 \"Fetching...\"\n    failed: the cell shows the number 1"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("test.txt:5: expect B3 2"), std::string::npos);
+  EXPECT_NE(out.find("failed: the cell called no xlfRtd"), std::string::npos);
+  EXPECT_NE(out.find("failed: it is not registered"), std::string::npos);
+  EXPECT_NE(out.find("failed: the status bar showed nothing"), std::string::npos);
+}
+
+TEST_F(ScenarioRunnerTest, AnXllThatDoesNotOpenStopsTheRun) {
+  xll_.auto_entries["xlAutoOpen"] = [] { return 0; };
+  EXPECT_EQ(Run("open\nexpect A1 1\n"), 1);
+  EXPECT_NE(out_.str().find("xlAutoOpen answered 0, not 1"), std::string::npos) << out_.str();
+}
+
+TEST_F(ScenarioRunnerTest, AnXllThatCannotBeLoadedStopsTheRun) {
+  EXPECT_EQ(Run("open missing.xll\nexpect A1 1\n"), 1);
+  EXPECT_NE(out_.str().find("test.txt:1: open missing.xll\n    failed: cannot load missing.xll: no such file"),
+            std::string::npos)
+      << out_.str();
+}
+
+TEST_F(ScenarioRunnerTest, ClosesAnOpenXllAtTheEndAndReportsALeak) {
+  xll_.functions["LEAK"] = [&](auto) {
+    XLOPER12 name{};
+    Excel(xlGetName, name, {});
+    result_ = XlNumber(1);
+    return &result_;
+  };
+  EXPECT_EQ(Run("open\nset A1 =LEAK()\ncalc\nexpect-allocations 1\n"), 1);
+  EXPECT_EQ(xll_.entries_run, (std::vector<std::string>{"xlAutoOpen", "xlAutoClose"}));
+  EXPECT_NE(out_.str().find("leak: 1 blocks of C API results were never given back"), std::string::npos)
+      << out_.str();
+}
+
+TEST_F(ScenarioRunnerTest, RemoveAndCloseRunTheirEntries) {
+  xll_.auto_entries["xlAutoRemove"] = [] { return 1; };
+  EXPECT_EQ(Run("open\nremove\nclose\nremove\n"), 1) << "nothing is open for the last one";
+  EXPECT_EQ(xll_.entries_run, (std::vector<std::string>{"xlAutoOpen", "xlAutoRemove", "xlAutoClose"}));
+}
+
+}  // namespace
+}  // namespace orra::xlhost

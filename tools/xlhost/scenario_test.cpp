@@ -1,0 +1,83 @@
+#include "tools/xlhost/scenario.h"
+
+#include <gtest/gtest.h>
+
+namespace orra::xlhost {
+namespace {
+
+TEST(ScenarioTest, ReadsEveryStep) {
+  const std::string text =
+      "# a comment\n"
+      "\n"
+      "open\n"
+      "open C:\\x\\a.xll\n"
+      "set A1 42\n"
+      "set A2 \"text\"\n"
+      "set B3 =XDP(A1, \"close\")\n"
+      "set A1\n"
+      "calc\n"
+      "calc B3\n"
+      "expect B3 \"Fetching...\"\n"
+      "expect A1 42\n"
+      "expect A9 empty\n"
+      "expect-rtd B3 \"P\" \"\" \"'[Book1.xlsx]Sheet1'!B3\"\n"
+      "expect-no-rtd C1\n"
+      "expect-registered XDP \"QQ\" \"a, b\"\n"
+      "expect-not-registered XDP\n"
+      "expect-status \"Registering library...\"\n"
+      "expect-status-cleared\n"
+      "expect-allocations 0\n"
+      "add\nremove\nclose\nprint\n";
+  std::string error;
+  const auto steps = ParseScenario(text, error);
+  ASSERT_TRUE(steps) << error;
+  ASSERT_EQ(steps->size(), 22u);
+  EXPECT_EQ((*steps)[0].kind, StepKind::kOpen);
+  EXPECT_EQ((*steps)[0].line, 3);
+  EXPECT_TRUE((*steps)[0].word.empty());
+  EXPECT_EQ((*steps)[1].word, "C:\\x\\a.xll");
+  EXPECT_EQ((*steps)[2].value, GridValue(42.0));
+  EXPECT_EQ((*steps)[3].value, GridValue(u"text"));
+  ASSERT_TRUE((*steps)[4].formula);
+  EXPECT_EQ((*steps)[4].formula->arguments.size(), 2u);
+  EXPECT_EQ((*steps)[5].value, GridValue());
+  EXPECT_FALSE((*steps)[6].cell);
+  EXPECT_EQ((*steps)[7].cell, (CellAddress{2, 1}));
+  EXPECT_EQ((*steps)[8].value, GridValue(u"Fetching..."));
+  EXPECT_EQ((*steps)[9].value, GridValue(42.0));
+  EXPECT_EQ((*steps)[10].value, GridValue());
+  EXPECT_EQ((*steps)[11].texts,
+            (std::vector<std::u16string>{u"P", u"", u"'[Book1.xlsx]Sheet1'!B3"}));
+  EXPECT_EQ((*steps)[13].word, "XDP");
+  EXPECT_EQ((*steps)[13].texts, (std::vector<std::u16string>{u"QQ", u"a, b"}));
+  EXPECT_EQ((*steps)[15].texts, (std::vector<std::u16string>{u"Registering library..."}));
+  EXPECT_EQ((*steps)[17].count, 0u);
+  EXPECT_EQ((*steps)[21].kind, StepKind::kPrint);
+}
+
+TEST(ScenarioTest, ABadLineIsNamedWithWhatIsWrong) {
+  struct Case {
+    const char* text;
+    const char* names;
+  };
+  const Case cases[] = {
+      {"open\nfrobnicate A1\n", "line 2: unknown step \"frobnicate\""},
+      {"set 3B 1\n", "line 1: set: a cell reference"},
+      {"set A1 hello\n", "line 1: set: the value is no text"},
+      {"set A1 =XDP(\n", "line 1: set:"},
+      {"expect A1\n", "line 1: expect: takes 2 operands, not 1"},
+      {"expect A1 \"open\n", "line 1: a text has no closing quote"},
+      {"expect-rtd A1 \"P\" \"\"\n", "line 1: expect-rtd: takes a cell"},
+      {"expect-registered XDP QQ \"a\"\n", "line 1: expect-registered: operand 2 (QQ) must be a quoted text"},
+      {"expect-allocations many\n", "line 1: expect-allocations: a count"},
+      {"close now\n", "line 1: close: takes 0 operands"},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    EXPECT_FALSE(ParseScenario(c.text, error)) << c.text;
+    EXPECT_NE(error.find(c.names), std::string::npos) << error;
+  }
+}
+
+}  // namespace
+}  // namespace orra::xlhost
