@@ -29,7 +29,6 @@ class RegistryKey {
   // them, fit in room for `max_chars` characters (the zero is not returned); nothing when the
   // value is missing, is not a string, does not fit, or cannot be read.
   virtual std::optional<std::u16string> ReadText(std::u16string_view name, size_t max_chars) const = 0;
-  virtual std::optional<uint32_t> ReadNumber(std::u16string_view name) const = 0;
 
   // A string value is stored with a byte count that covers its characters only, without a
   // terminating zero. False when the value could not be written.

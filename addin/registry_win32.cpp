@@ -34,16 +34,6 @@ class Win32RegistryKey final : public RegistryKey {
     return std::u16string(reinterpret_cast<const char16_t*>(buffer.data()), chars);
   }
 
-  std::optional<uint32_t> ReadNumber(std::u16string_view name) const override {
-    DWORD type = 0;
-    DWORD number = 0;
-    DWORD bytes = sizeof(number);
-    const LONG status =
-        RegQueryValueExW(key_, Terminated(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&number), &bytes);
-    if (status != ERROR_SUCCESS || type != REG_DWORD || bytes != sizeof(number)) return std::nullopt;
-    return number;
-  }
-
   bool WriteText(std::u16string_view name, std::u16string_view text) override {
     const std::wstring data = Terminated(text);
     return RegSetValueExW(key_, Terminated(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.data()),

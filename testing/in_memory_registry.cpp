@@ -83,14 +83,6 @@ class InMemoryKey final : public RegistryKey {
     return *text;
   }
 
-  std::optional<uint32_t> ReadNumber(std::u16string_view name) const override {
-    const InMemoryValue* value = Find(name);
-    if (value == nullptr) return std::nullopt;
-    const auto* number = std::get_if<uint32_t>(&value->data);
-    if (number == nullptr) return std::nullopt;
-    return *number;
-  }
-
   bool WriteText(std::u16string_view name, std::u16string_view text) override {
     return Write(name, std::u16string(text));
   }

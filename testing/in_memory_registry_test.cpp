@@ -49,8 +49,8 @@ TEST(InMemoryRegistry, ReadsOnlyValuesOfTheAskedTypeThatFitTheRoom) {
   EXPECT_EQ(key->ReadText(u"text", 5), u"12345");
   EXPECT_EQ(key->ReadText(u"text", 4), std::nullopt);
   EXPECT_EQ(key->ReadText(u"number", 260), std::nullopt);
-  EXPECT_EQ(key->ReadNumber(u"text"), std::nullopt);
-  EXPECT_EQ(key->ReadNumber(u"number"), 7u);
+  EXPECT_EQ(registry.Number(kUser, u"K", u"number"), 7u);
+  EXPECT_EQ(registry.Number(kUser, u"K", u"text"), std::nullopt);
   EXPECT_EQ(key->ReadText(u"missing", 260), std::nullopt);
   EXPECT_TRUE(key->DeleteValue(u"TEXT"));
   EXPECT_FALSE(key->DeleteValue(u"text"));
