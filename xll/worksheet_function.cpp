@@ -79,9 +79,9 @@ class Evaluation {
     topics_[count++] = Checked(memory_.Integer(row_.id));
     for (const TopicRun& run : row_.topic_runs()) {
       for (uint8_t n = run.first; n <= run.last; ++n) {
-        const XLOPER12* topic = Topic(n, run.conversion, excel);
-        if (topic == nullptr && run.conversion != TopicConversion::kPlain) return nullptr;
-        topics_[count++] = topic;
+        const std::optional<const XLOPER12*> topic = Topic(n, run.conversion, excel);
+        if (!topic) return nullptr;
+        topics_[count++] = *topic;
       }
     }
 
@@ -108,9 +108,10 @@ class Evaluation {
     return AnyRequiredMissing(arguments_.first(row_.required_count));
   }
 
-  // The topic for argument n; null for a plain argument Excel left out, and for a converted
-  // one Excel could not convert.
-  const XLOPER12* Topic(uint8_t n, TopicConversion conversion, ExcelCalls& excel) {
+  // The topic for argument n (null when it is missing), or none when Excel could not convert it.
+  std::optional<const XLOPER12*> Topic(uint8_t n, TopicConversion conversion, ExcelCalls& excel) {
+    // A missing argument stays missing through either conversion, and CallRtd drops it.
+    if (ClassifyArgument(Argument(n)) == ArgumentClass::kMissing) return std::optional<const XLOPER12*>(nullptr);
     std::optional<ArgumentValue>& converted = converted_[n - 1];
     switch (conversion) {
       case TopicConversion::kPlain:
@@ -123,7 +124,8 @@ class Evaluation {
         converted = KeywordDateArgument(Argument(n), Argument(n - 1u), excel);
         break;
     }
-    return converted ? &converted->xloper() : nullptr;
+    if (!converted) return std::nullopt;
+    return &converted->xloper();
   }
 
   XLOPER12* Message(CellMessage message) { return Checked(memory_.Text(messages_.Text(message))); }
