@@ -64,7 +64,7 @@ test: test-asan test-tsan test-wine test-xlhost test-fuzz
 	@x86_64-w64-mingw32-objdump -p build/windows/addin/OrraAddin64.xll | scripts/check-dll-exports
 
 # The benchmarks are compiled here too (not run), so that a change cannot leave them broken.
-BENCHMARKS = bench_common bench_store_load bench_transport bench_request
+BENCHMARKS = bench_common bench_store_load bench_transport bench_request bench_xll
 
 test-asan: deps
 	@echo "== native tests under ASan and UBSan"

@@ -22,6 +22,9 @@ bool ContainsIgnoringAsciiCase(std::u16string_view text, std::u16string_view upp
 }
 
 ArgumentClass ClassifyText(std::u16string_view text) {
+  // Every option name ends in an equals sign: most arguments (codes, names, the caller's
+  // address) have none and are told apart with one pass.
+  if (text.find(u'=') == std::u16string_view::npos) return ArgumentClass::kPlain;
   if (ContainsIgnoringAsciiCase(text, u"ROW=") && ContainsIgnoringAsciiCase(text, u"COL=")) {
     return ArgumentClass::kPlacement;
   }

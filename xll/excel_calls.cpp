@@ -6,9 +6,12 @@ namespace orra {
 
 ExcelResult::ExcelResult(ExcelCalls& excel, int32_t function,
                          std::initializer_list<const XLOPER12*> arguments)
+    : ExcelResult(excel, function, std::span(arguments.begin(), arguments.size())) {}
+
+ExcelResult::ExcelResult(ExcelCalls& excel, int32_t function, std::span<const XLOPER12* const> arguments)
     : excel_(excel) {
   value_.xltype = xltypeNil;
-  return_code_ = excel_.Call(function, value_, std::span(arguments.begin(), arguments.size()));
+  return_code_ = excel_.Call(function, value_, arguments);
 }
 
 ExcelResult::~ExcelResult() {

@@ -31,6 +31,7 @@ class ExcelResult {
  public:
   ExcelResult(ExcelCalls& excel, int32_t function,
               std::initializer_list<const XLOPER12*> arguments);
+  ExcelResult(ExcelCalls& excel, int32_t function, std::span<const XLOPER12* const> arguments);
   ~ExcelResult();
   ExcelResult(const ExcelResult&) = delete;
   ExcelResult& operator=(const ExcelResult&) = delete;
