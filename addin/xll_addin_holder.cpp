@@ -6,6 +6,7 @@
 #include "xll/host_excel_calls.h"
 #include "xll/loaded_library.h"
 #include "xll/process_environment.h"
+#include "xll/xll_services.h"
 
 namespace orra {
 namespace {
@@ -22,7 +23,13 @@ std::unique_ptr<XllAddinParts> parts;
 }  // namespace
 
 XllAddin& OpenedXllAddin() {
-  if (parts == nullptr) parts = std::make_unique<XllAddinParts>();
+  if (parts == nullptr) {
+    parts = std::make_unique<XllAddinParts>();
+    // From now on the worksheet functions reach Excel through the same bridge.
+    XllServices& services = InstalledXllServices();
+    services.excel = &parts->excel;
+    services.env = &parts->env;
+  }
   return parts->addin;
 }
 

@@ -4,6 +4,7 @@
 
 #include "addin/xll_addin_holder.h"
 #include "xll/host_excel_calls.h"
+#include "xll/temporary_memory.h"
 #include "xll/xll_addin.h"
 
 namespace {
@@ -24,7 +25,9 @@ extern "C" int xlAutoOpen() {
 extern "C" int xlAutoClose() {
   try {
     orra::XllAddin* addin = orra::ExistingXllAddin();
-    return addin == nullptr ? 1 : addin->Close();
+    const int closed = addin == nullptr ? 1 : addin->Close();
+    orra::TemporaryMemory::ReleaseAll();
+    return closed;
   } catch (...) {
     return 1;
   }
