@@ -1,6 +1,5 @@
 #include "common/block_pool.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -32,55 +31,7 @@ void WritePayloadSize(unsigned char* header, size_t size) {
   std::memcpy(header, &size32, sizeof size32);
 }
 
-constexpr size_t CachedClassCount() {
-  size_t n = 0;
-  while (n < BufferPool::kClassCount && BufferPool::kClassSizes[n] <= BufferPool::kLargestCachedClass) ++n;
-  return n;
-}
-constexpr size_t kCachedClassCount = CachedClassCount();
-
-// Cleared when the pool is destroyed at exit: a thread that ends later frees its cache itself.
-std::atomic<bool> g_pool_alive{false};
-
-void FreeList(FreeBlock* list) {
-  while (list != nullptr) {
-    FreeBlock* next = list->next;
-    std::free(list);
-    list = next;
-  }
-}
-
 }  // namespace
-
-// A thread's own free blocks. Touched only by its thread, so it needs no lock; its destructor
-// runs as the thread ends (on Windows inside the loader's thread-detach notification), so it
-// only pushes onto the shared lists and never waits for anything but their short locks.
-struct BufferPool::ThreadCache {
-  FreeBlock* lists[kCachedClassCount] = {};
-  size_t counts[kCachedClassCount] = {};
-
-  ThreadCache() = default;
-  ThreadCache(const ThreadCache&) = delete;
-  ThreadCache& operator=(const ThreadCache&) = delete;
-  ~ThreadCache() {
-    const bool pool_alive = g_pool_alive.load(std::memory_order_acquire);
-    for (size_t i = 0; i < kCachedClassCount; ++i) {
-      if (!pool_alive) {
-        FreeList(lists[i]);
-        continue;
-      }
-      while (FreeBlock* head = lists[i]) {
-        lists[i] = head->next;
-        Instance().PushShared(i, head);
-      }
-    }
-  }
-};
-
-BufferPool::ThreadCache& BufferPool::CurrentThreadCache() {
-  thread_local ThreadCache cache;
-  return cache;
-}
 
 // The lock is held only for a push or pop of two pointers, so a spin lock beats a mutex here.
 struct BufferPool::SizeClass {
@@ -89,15 +40,9 @@ struct BufferPool::SizeClass {
   size_t free_count ORRA_GUARDED_BY(lock) = 0;
 };
 
-BufferPool::BufferPool() : classes_(std::make_unique<SizeClass[]>(kClassCount)) {
-  g_pool_alive.store(true, std::memory_order_release);
-}
+BufferPool::BufferPool() : classes_(std::make_unique<SizeClass[]>(kClassCount)) {}
 
-BufferPool::~BufferPool() {
-  g_pool_alive.store(false, std::memory_order_release);
-  // The threads' caches are gone or go by themselves: thread-local objects end before statics.
-  DrainShared();
-}
+BufferPool::~BufferPool() { Drain(); }
 
 BufferPool& BufferPool::Instance() {
   static BufferPool pool;
@@ -117,15 +62,7 @@ void* BufferPool::Acquire(size_t size, size_t* actual_size) {
   if (payload_size > UINT32_MAX) return nullptr;
 
   unsigned char* block = nullptr;
-  if (index && *index < kCachedClassCount) {
-    ThreadCache& cache = CurrentThreadCache();
-    if (FreeBlock* head = cache.lists[*index]) {
-      cache.lists[*index] = head->next;
-      --cache.counts[*index];
-      block = reinterpret_cast<unsigned char*>(head);
-    }
-  }
-  if (block == nullptr && index) {
+  if (index) {
     SizeClass& sc = classes_[*index];
     SpinLockGuard guard(sc.lock);
     if (FreeBlock* head = sc.free_list) {
@@ -156,22 +93,8 @@ void BufferPool::Release(void* payload) {
     return;
   }
   std::memset(block, 0, kHeaderSize + payload_size);
-  if (*index < kCachedClassCount) {
-    ThreadCache& cache = CurrentThreadCache();
-    if (cache.counts[*index] < kThreadCacheBlocks) {
-      auto* free_block = reinterpret_cast<FreeBlock*>(block);
-      free_block->next = cache.lists[*index];
-      cache.lists[*index] = free_block;
-      ++cache.counts[*index];
-      return;
-    }
-  }
-  PushShared(*index, block);
-}
-
-void BufferPool::PushShared(size_t index, void* block) {
-  SizeClass& sc = classes_[index];
-  auto* free_block = static_cast<FreeBlock*>(block);
+  SizeClass& sc = classes_[*index];
+  auto* free_block = reinterpret_cast<FreeBlock*>(block);
   SpinLockGuard guard(sc.lock);
   free_block->next = sc.free_list;
   sc.free_list = free_block;
@@ -179,16 +102,6 @@ void BufferPool::PushShared(size_t index, void* block) {
 }
 
 void BufferPool::Drain() {
-  ThreadCache& cache = CurrentThreadCache();
-  for (size_t i = 0; i < kCachedClassCount; ++i) {
-    FreeList(cache.lists[i]);
-    cache.lists[i] = nullptr;
-    cache.counts[i] = 0;
-  }
-  DrainShared();
-}
-
-void BufferPool::DrainShared() {
   for (int i = 0; i < kClassCount; ++i) {
     SizeClass& sc = classes_[i];
     FreeBlock* list;
@@ -198,16 +111,19 @@ void BufferPool::DrainShared() {
       sc.free_list = nullptr;
       sc.free_count = 0;
     }
-    FreeList(list);
+    while (list != nullptr) {
+      FreeBlock* next = list->next;
+      std::free(list);
+      list = next;
+    }
   }
 }
 
 size_t BufferPool::FreeCount(size_t size) const {
   const std::optional<size_t> index = ClassFor(size);
   if (!index) return 0;
-  const size_t cached = *index < kCachedClassCount ? CurrentThreadCache().counts[*index] : 0;
   SpinLockGuard guard(classes_[*index].lock);
-  return classes_[*index].free_count + cached;
+  return classes_[*index].free_count;
 }
 
 void* AcquireBuffer(size_t size, size_t* actual_size) {

@@ -109,34 +109,6 @@ TEST(BufferPool, BlocksMoveBetweenThreads) {
   ReleaseBuffer(p);
 }
 
-TEST(BufferPool, AThreadKeepsAFewBlocksAndGivesThemBackWhenItEnds) {
-  BufferPool& pool = BufferPool::Instance();
-  pool.Drain();
-  constexpr size_t kOverflow = 2;
-  std::vector<void*> blocks;
-  for (size_t i = 0; i < BufferPool::kThreadCacheBlocks + kOverflow; ++i) blocks.push_back(AcquireBuffer(300));
-  for (void*& block : blocks) ReleaseBuffer(block);
-  EXPECT_EQ(pool.FreeCount(300), BufferPool::kThreadCacheBlocks + kOverflow);
-  size_t seen_by_other = 0;
-  std::thread([&] { seen_by_other = pool.FreeCount(300); }).join();
-  EXPECT_EQ(seen_by_other, kOverflow) << "beyond its bound a thread's releases go to the shared list";
-
-  std::thread([&] {
-    void* block = AcquireBuffer(5000);  // a class of its own, so nothing is taken from the main thread
-    static_cast<char*>(block)[4999] = 7;
-    ReleaseBuffer(block);
-  }).join();
-  EXPECT_EQ(pool.FreeCount(5000), 1u) << "the ended thread's cache went to the shared list";
-  size_t actual = 0;
-  auto* reused = static_cast<unsigned char*>(AcquireBuffer(5000, &actual));
-  ASSERT_EQ(actual, 8192u);
-  EXPECT_EQ(std::count(reused, reused + actual, 0), static_cast<std::ptrdiff_t>(actual));
-  ReleaseBuffer(reused);
-  pool.Drain();
-  EXPECT_EQ(pool.FreeCount(300), 0u);
-  EXPECT_EQ(pool.FreeCount(5000), 0u);
-}
-
 TEST(PooledBlock, KeepsItsSizeAndReturnsTheBlockToThePool) {
   BufferPool::Instance().Drain();
   const uint8_t bytes[] = {1, 2, 3, 4, 5};
