@@ -8,7 +8,7 @@
 #include <memory>
 #include <new>
 
-#include "common/codepage936.h"
+#include "common/codepage936_table.h"
 
 namespace orra {
 namespace {
@@ -105,7 +105,7 @@ const char16_t* ToWide(const char* text) {
     return kEmptyWide;
   }
   // Each GBK byte gives at most one unit, so the text and its terminator always fit.
-  if (platform::GbkToUtf16(text, n + 1, scratch->wide.get(), scratch->wide_capacity) == 0) scratch->wide[0] = 0;
+  if (GbkToUtf16ByTable(text, n + 1, scratch->wide.get(), scratch->wide_capacity) == 0) scratch->wide[0] = 0;
   return scratch->wide.get();
 }
 
@@ -119,7 +119,7 @@ const char* ToNarrow(const char16_t* text) {
     return kEmptyNarrow;
   }
   // Each unit gives at most two GBK bytes.
-  if (platform::Utf16ToGbk(text, n + 1, scratch->narrow.get(), scratch->narrow_capacity) == 0) scratch->narrow[0] = 0;
+  if (Utf16ToGbkByTable(text, n + 1, scratch->narrow.get(), scratch->narrow_capacity) == 0) scratch->narrow[0] = 0;
   return scratch->narrow.get();
 }
 
@@ -127,7 +127,7 @@ char16_t* ToWideInto(char16_t* destination, size_t max_units, const char* text) 
   if (destination == nullptr || max_units == 0) return destination;
   if (text == nullptr) text = "";
   const size_t n = std::strlen(text);
-  if (platform::GbkToUtf16(text, n + 1, destination, max_units) != 0) {
+  if (GbkToUtf16ByTable(text, n + 1, destination, max_units) != 0) {
     destination[max_units - 1] = 0;
     return destination;
   }
@@ -143,7 +143,7 @@ size_t ToNarrowInto(char* destination, size_t max_bytes, const char16_t* text) {
   if (destination == nullptr || max_bytes == 0) return 0;
   if (text == nullptr) text = kEmptyWide;
   const size_t n = WideLength(text);
-  const size_t written = platform::Utf16ToGbk(text, n + 1, destination, max_bytes);
+  const size_t written = Utf16ToGbkByTable(text, n + 1, destination, max_bytes);
   if (written != 0) {
     destination[max_bytes - 1] = 0;
     return written - 1;
@@ -155,21 +155,19 @@ size_t ToNarrowInto(char* destination, size_t max_bytes, const char16_t* text) {
   return keep;
 }
 
+// One pass into room for the longest result (a byte gives at most one unit, a unit at most
+// two bytes), then cut to what was written.
 std::u16string ToWideString(std::string_view gbk) {
   if (gbk.empty()) return {};
-  const size_t needed = platform::GbkToUtf16(gbk.data(), gbk.size(), nullptr, 0);
-  std::u16string out(needed, u'\0');
-  const size_t written = needed == 0 ? 0 : platform::GbkToUtf16(gbk.data(), gbk.size(), out.data(), out.size());
-  out.resize(written);
+  std::u16string out(gbk.size(), u'\0');
+  out.resize(GbkToUtf16ByTable(gbk.data(), gbk.size(), out.data(), out.size()));
   return out;
 }
 
 std::string ToNarrowString(std::u16string_view text) {
   if (text.empty()) return {};
-  const size_t needed = platform::Utf16ToGbk(text.data(), text.size(), nullptr, 0);
-  std::string out(needed, '\0');
-  const size_t written = needed == 0 ? 0 : platform::Utf16ToGbk(text.data(), text.size(), out.data(), out.size());
-  out.resize(written);
+  std::string out(2 * text.size(), '\0');
+  out.resize(Utf16ToGbkByTable(text.data(), text.size(), out.data(), out.size()));
   return out;
 }
 

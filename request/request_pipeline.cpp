@@ -11,9 +11,10 @@ RequestPipeline::RequestPipeline(Env& env, COrraData& store, RequestsDictionary&
       store_login_(store),
       variables_(store),
       login_(*block_reader_, store_login_),
+      connect_login_(login_, env.clock()),
       preparer_(store, queue),
       timer_window_(timer),
-      rtd_(requests, login_, timer_window_, &variables_),
+      rtd_(requests, connect_login_, timer_window_, &variables_),
       connection_(options.profile, env),
       connection_thread_(env, queue) {}
 

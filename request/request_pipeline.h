@@ -11,6 +11,7 @@
 #include <string>
 
 #include "request/login_check.h"
+#include "request/recent_login_check.h"
 #include "request/requests_dictionary.h"
 #include "request/rtd_server.h"
 #include "request/server_query_preparer.h"
@@ -56,6 +57,7 @@ class RequestPipeline {
   StoreLogin store_login_;
   StoreIndicatorVariables variables_;
   LoginCheck login_;
+  RecentLoginCheck connect_login_;  // what ConnectData checks; the ribbon uses login_
   ServerQueryPreparer preparer_;
   TimerWindow timer_window_;
   RtdServer rtd_;

@@ -1,5 +1,6 @@
 #include "request/requests_dictionary.h"
 
+#include <algorithm>
 #include <string>
 
 #include "common/ascii_text.h"
@@ -91,7 +92,9 @@ void RequestsDictionary::Store(tagRequest record) {
   const TopicId topic = record.topic_id;
   LogRefused(topic, record.status);
   MutexLock lock(mutex_);
-  records_.insert_or_assign(topic, Entry{std::move(record), NowMs()});
+  Entry& entry = records_.insert_or_assign(topic, Entry{std::move(record), NowMs()}).first->second;
+  NoteChange(topic, entry);
+  NoteWaiting(topic, entry);
 }
 
 void RequestsDictionary::Queue(tagRequest record) {
@@ -99,7 +102,8 @@ void RequestsDictionary::Queue(tagRequest record) {
   LogQueued(record);
   {
     MutexLock lock(mutex_);
-    records_.insert_or_assign(topic, Entry{std::move(record), NowMs()});
+    Entry& entry = records_.insert_or_assign(topic, Entry{std::move(record), NowMs()}).first->second;
+    NoteWaiting(topic, entry);
   }
   AppendPending(topic);
 }
@@ -114,6 +118,7 @@ bool RequestsDictionary::Requeue(TopicId topic_id) {
     r.delivered = 0;
     r.SetStatus(RequestStatus::kPending);
     it->second.queued_ms = NowMs();
+    NoteWaiting(topic_id, it->second);
   }
   AppendPending(topic_id);
   return true;
@@ -128,7 +133,9 @@ void RequestsDictionary::MarkConnected(TopicId topic_id) {
 void RequestsDictionary::SetStatus(TopicId topic_id, RequestStatus status) {
   MutexLock lock(mutex_);
   auto it = records_.find(topic_id);
-  if (it != records_.end()) it->second.record.SetStatus(status);
+  if (it == records_.end()) return;
+  it->second.record.SetStatus(status);
+  NoteChange(topic_id, it->second);
 }
 
 void RequestsDictionary::Refuse(TopicId topic_id, RequestStatus status) {
@@ -138,6 +145,7 @@ void RequestsDictionary::Refuse(TopicId topic_id, RequestStatus status) {
     if (it == records_.end()) return;
     it->second.record.SetStatus(status);
     it->second.record.delivered = 0;
+    NoteChange(topic_id, it->second);
   }
   LogRefused(topic_id, static_cast<uint8_t>(status));
 }
@@ -151,10 +159,29 @@ void RequestsDictionary::Remove(TopicId topic_id) {
   records_.erase(it);
 }
 
+void RequestsDictionary::NoteChange(TopicId topic_id, Entry& entry) {
+  if (entry.listed) return;
+  entry.listed = true;
+  changed_.push_back(topic_id);
+}
+
+void RequestsDictionary::NoteWaiting(TopicId topic_id, const Entry& entry) {
+  if (entry.record.Status() == RequestStatus::kPending) waiting_.push_back({entry.queued_ms, topic_id});
+}
+
 void RequestsDictionary::TimeOutOverdue(int64_t now_ms) {
-  for (auto& [topic, entry] : records_) {
-    if (entry.record.Status() == RequestStatus::kPending && now_ms - entry.queued_ms > kAnswerTimeoutMs) {
-      entry.record.SetStatus(RequestStatus::kTimedOut);
+  // Stale entries at the front go whether overdue or not, so that a steady flow of answers
+  // keeps the queue as short as what is really waiting.
+  while (!waiting_.empty()) {
+    const Waiting front = waiting_.front();
+    auto it = records_.find(front.topic_id);
+    const bool current = it != records_.end() && it->second.queued_ms == front.queued_ms &&
+                         it->second.record.Status() == RequestStatus::kPending;
+    if (current && now_ms - front.queued_ms <= kAnswerTimeoutMs) break;
+    waiting_.pop_front();
+    if (current) {
+      it->second.record.SetStatus(RequestStatus::kTimedOut);
+      NoteChange(front.topic_id, it->second);
     }
   }
 }
@@ -164,26 +191,40 @@ std::vector<TopicId> RequestsDictionary::TakeChanged() {
   const int64_t now = NowMs();
   MutexLock lock(mutex_);
   TimeOutOverdue(now);
-  for (auto& [topic, entry] : records_) {
-    tagRequest& r = entry.record;
+  changed.reserve(changed_.size());
+  for (TopicId topic : changed_) {
+    auto it = records_.find(topic);
+    // Gone, or replaced by a record that was not listed (a later listing of it comes again).
+    if (it == records_.end() || !it->second.listed) continue;
+    it->second.listed = false;
+    tagRequest& r = it->second.record;
     if (r.delivered == 0 && r.status != 0) {
       r.delivered = 1;
       changed.push_back(topic);
     }
   }
+  changed_.clear();
+  if (!std::is_sorted(changed.begin(), changed.end())) std::sort(changed.begin(), changed.end());
   return changed;
 }
 
 void RequestsDictionary::ClearDeliveredFlags() {
   MutexLock lock(mutex_);
-  for (auto& [topic, entry] : records_) entry.record.delivered = 0;
+  for (auto& [topic, entry] : records_) {
+    entry.record.delivered = 0;
+    NoteChange(topic, entry);
+  }
 }
 
 std::vector<std::pair<TopicId, std::u16string>> RequestsDictionary::Callers() const {
   std::vector<std::pair<TopicId, std::u16string>> callers;
-  MutexLock lock(mutex_);
-  callers.reserve(records_.size());
-  for (const auto& [topic, entry] : records_) callers.emplace_back(topic, entry.record.CallerAddress());
+  {
+    MutexLock lock(mutex_);
+    callers.reserve(records_.size());
+    for (const auto& [topic, entry] : records_) callers.emplace_back(topic, entry.record.CallerAddress());
+  }
+  std::sort(callers.begin(), callers.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
   return callers;
 }
 
@@ -203,6 +244,7 @@ void RequestsDictionary::OnReply(TopicId context, uint32_t message_code, SharedB
     // A reply that comes after its request was reported as timed out (or a second reply)
     // must be reported again, or the cell would keep the old text.
     r.delivered = 0;
+    NoteChange(context, it->second);
     waited = NowMs() - it->second.queued_ms;
   }
   LogAnswered(context, static_cast<uint8_t>(RequestStatus::kAnswered), bytes, waited);
@@ -214,6 +256,7 @@ void RequestsDictionary::OnJobDropped(TopicId context) {
     auto it = records_.find(context);
     if (it == records_.end() || it->second.record.Status() != RequestStatus::kPending) return;
     it->second.record.SetStatus(RequestStatus::kTimedOut);
+    NoteChange(context, it->second);
   }
   LogRefused(context, static_cast<uint8_t>(RequestStatus::kTimedOut));
 }
@@ -224,11 +267,15 @@ size_t RequestsDictionary::PendingCount() const {
 }
 
 void RequestsDictionary::AppendPending(TopicId topic_id) {
+  bool was_empty = false;
   {
     SpinLockGuard guard(pending_lock_);
+    was_empty = pending_.size() == taken_;
     pending_.push_back(topic_id);
   }
-  wake_.Set();
+  // A list that held entries already has its wake-up coming: the worker takes them all, or
+  // wakes itself again when a batch leaves some. So a burst of connects wakes it once.
+  if (was_empty) wake_.Set();
 }
 
 std::vector<TopicId> RequestsDictionary::TakeBatch(bool& more_left) {
@@ -290,6 +337,7 @@ void RequestsDictionary::PrepareAndPost(TopicId topic_id) {
     switch (prepared.outcome) {
       case PreparedQuery::Outcome::kNoIndicator:
         r.SetStatus(RequestStatus::kNoIndicator);
+        NoteChange(topic_id, it->second);
         return;
       case PreparedQuery::Outcome::kNoDescriptor:
         return;

@@ -7,14 +7,23 @@
 // topic ids under its own spin lock; an id no longer in the map when the worker takes it is
 // skipped. Excel's main thread connects, refreshes and removes; the worker thread prepares
 // and posts queries; the connection thread delivers replies (OnReply, OnJobDropped).
+//
+// Excel asks for the changed topics every two seconds over workbooks of hundreds of thousands
+// of topics, so a refresh costs what changed, not what exists: every change of a record's
+// status puts its id once on a changed list, and the requests waiting for an answer are kept
+// in the order they were queued, so that finding the overdue ones stops at the first that is not.
+// The records are hashed, not ordered, for the same reason: a record is a few hundred bytes,
+// and a tree of a hundred thousand of them costs a cache miss per level of every lookup; what
+// is reported in topic-id order is sorted when it is taken.
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "common/env.h"
@@ -99,6 +108,13 @@ class RequestsDictionary {
   struct Entry {
     tagRequest record;
     int64_t queued_ms = 0;  // when the record last went on the pending list
+    bool listed = false;    // its id is on changed_ and not yet taken
+  };
+  // A request that went on the pending list at `queued_ms`; stale once the record was
+  // answered, removed or queued again later.
+  struct Waiting {
+    int64_t queued_ms;
+    TopicId topic_id;
   };
 
   void AppendPending(TopicId topic_id);
@@ -107,12 +123,20 @@ class RequestsDictionary {
   void PrepareAndPost(TopicId topic_id);
   std::vector<TopicId> TakeBatch(bool& more_left);
   void TimeOutOverdue(int64_t now_ms) ORRA_REQUIRES(mutex_);
+  // Puts the record's id on the changed list unless it is there already.
+  void NoteChange(TopicId topic_id, Entry& entry) ORRA_REQUIRES(mutex_);
+  void NoteWaiting(TopicId topic_id, const Entry& entry) ORRA_REQUIRES(mutex_);
   int64_t NowMs() const { return env_.clock().SteadyMilliseconds(); }
 
   Env& env_;
   const std::function<void(size_t)> batch_observer_;
   mutable Mutex mutex_;
-  std::map<TopicId, Entry> records_ ORRA_GUARDED_BY(mutex_);
+  std::unordered_map<TopicId, Entry> records_ ORRA_GUARDED_BY(mutex_);
+  // Ids of records whose status or delivered flag changed since the last TakeChanged; an id
+  // whose record went (or was replaced) is skipped there.
+  std::vector<TopicId> changed_ ORRA_GUARDED_BY(mutex_);
+  // Pending requests in the order they were queued (the steady clock's order).
+  std::deque<Waiting> waiting_ ORRA_GUARDED_BY(mutex_);
 
   mutable SpinLock pending_lock_;
   std::vector<TopicId> pending_ ORRA_GUARDED_BY(pending_lock_);

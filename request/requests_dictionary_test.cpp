@@ -164,5 +164,47 @@ TEST_F(RequestsDictionaryTest, ClearedDeliveredFlagsReportEveryRecordAgain) {
   EXPECT_EQ(callers[0].first, 1);
 }
 
+TEST_F(RequestsDictionaryTest, ChangesAreReportedOnceInTopicOrderAndOnlyForRecordsStillHeld) {
+  for (int32_t t = 1; t <= 4; ++t) requests.Queue(Record(t));
+  StartAndDrain(4);
+  requests.OnReply(4, 0x10010, Body(1));
+  requests.OnReply(2, 0x10010, Body(1));
+  requests.OnReply(4, 0x10010, Body(2));  // changed twice before Excel asks
+  requests.OnJobDropped(3);
+  requests.Remove(3);                     // changed, then let go
+  requests.OnJobDropped(1);
+  requests.Queue(Record(1));              // changed, then replaced by a new pending request
+  EXPECT_EQ(requests.TakeChanged(), (std::vector<int32_t>{2, 4}));
+
+  tagRequest refused = Record(3);
+  refused.SetStatus(RequestStatus::kNotLoggedIn);
+  requests.Store(refused);  // the same id again, after its earlier change was skipped
+  EXPECT_EQ(requests.TakeChanged(), (std::vector<int32_t>{3}));
+  EXPECT_TRUE(requests.TakeChanged().empty());
+}
+
+TEST_F(RequestsDictionaryTest, TimeOutCountsFromTheLatestQueuingAndSparesAnsweredRequests) {
+  requests.Queue(Record(1));
+  requests.Queue(Record(2));
+  StartAndDrain(2);
+  requests.OnReply(1, 0x10010, Body(1));
+  EXPECT_EQ(requests.TakeChanged(), (std::vector<int32_t>{1}));
+  env.manual_clock().Advance(RequestsDictionary::kAnswerTimeoutMs / 2);
+  ASSERT_TRUE(requests.Requeue(1));
+  ASSERT_TRUE(WaitUntil([&] { return preparer.Posted().size() == 3; }));
+  env.manual_clock().Advance(RequestsDictionary::kAnswerTimeoutMs / 2 + 1);
+  EXPECT_EQ(requests.TakeChanged(), (std::vector<int32_t>{2})) << "1 was queued again half-way";
+  EXPECT_EQ(requests.Find(1)->Status(), RequestStatus::kPending);
+  env.manual_clock().Advance(RequestsDictionary::kAnswerTimeoutMs / 2);
+  EXPECT_EQ(requests.TakeChanged(), (std::vector<int32_t>{1}));
+
+  requests.OnReply(2, 0x10010, Body(1));
+  requests.OnReply(1, 0x10010, Body(1));
+  EXPECT_EQ(requests.TakeChanged(), (std::vector<int32_t>{1, 2}));
+  env.manual_clock().Advance(2 * RequestsDictionary::kAnswerTimeoutMs);
+  EXPECT_TRUE(requests.TakeChanged().empty()) << "answers do not time out";
+  EXPECT_EQ(requests.Find(1)->Status(), RequestStatus::kAnswered);
+}
+
 }  // namespace
 }  // namespace orra
