@@ -32,8 +32,12 @@ void LogRefused(TopicId topic, uint8_t status) {
 
 }  // namespace
 
+RequestsDictionary::RequestsDictionary(Env& env) : RequestsDictionary(env, Options()) {}
+
 RequestsDictionary::RequestsDictionary(Env& env, Options options)
-    : env_(env), batch_observer_(std::move(options.batch_observer)) {}
+    : env_(env),
+      batch_observer_(std::move(options.batch_observer)),
+      answer_timeout_ms_(options.answer_timeout_ms) {}
 
 RequestsDictionary::~RequestsDictionary() { StopWorker(); }
 
@@ -41,7 +45,6 @@ void RequestsDictionary::StartWorker(QueryPreparer& preparer) {
   if (worker_.joinable()) return;
   preparer_ = &preparer;
   running_.store(true, std::memory_order_release);
-  worker_ended_.Reset();
   worker_ = std::thread(&RequestsDictionary::RunWorker, this);
 }
 
@@ -49,14 +52,9 @@ void RequestsDictionary::StopWorker() {
   if (!worker_.joinable()) return;
   running_.store(false, std::memory_order_release);
   wake_.Set();
-  if (worker_ended_.Wait(std::chrono::milliseconds(kWorkerStopGraceMs))) {
-    worker_.join();
-  } else {
-    // The worker is stuck in a preparer call; the process is unloading, so let it go rather
-    // than block Excel's exit.
-    env_.DebugPrintf("[RequestsDictionary] query worker did not end within %d ms\r\n", kWorkerStopGraceMs);
-    worker_.detach();
-  }
+  // Never detached: a worker let go would go on preparing into a store and a queue that their
+  // owner frees next.
+  worker_.join();
   SpinLockGuard guard(pending_lock_);
   std::vector<TopicId>().swap(pending_);
   taken_ = 0;
@@ -153,7 +151,7 @@ void RequestsDictionary::Remove(TopicId topic_id) {
 
 void RequestsDictionary::TimeOutOverdue(int64_t now_ms) {
   for (auto& [topic, entry] : records_) {
-    if (entry.record.Status() == RequestStatus::kPending && now_ms - entry.queued_ms > kAnswerTimeoutMs) {
+    if (entry.record.Status() == RequestStatus::kPending && now_ms - entry.queued_ms > answer_timeout_ms_) {
       entry.record.SetStatus(RequestStatus::kTimedOut);
     }
   }
@@ -263,7 +261,6 @@ void RequestsDictionary::RunWorker() {
   } catch (...) {
     env_.Debug(u"[RequestsDictionary] query worker stopped by an unexpected error\r\n");
   }
-  worker_ended_.Set();
 }
 
 void RequestsDictionary::ProcessBatch(const std::vector<TopicId>& batch) {
