@@ -41,7 +41,6 @@ class RequestPipeline {
   TimerWindow& timer_window() { return timer_window_; }
   LoginCheck& login() { return service_.login(); }
   RequestsDictionary& requests() { return requests_; }
-  RequestService& service() { return service_; }
 
  private:
   RequestsDictionary& requests_;

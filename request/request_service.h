@@ -40,8 +40,6 @@ class RequestService {
   // Stops and frees the server link, if there is one.
   void Disconnect();
   bool Connected() const { return link_ != nullptr; }
-  // The link's profile, while connected.
-  const ConnectionProfile* profile() const { return link_ ? &link_->profile() : nullptr; }
   // Disconnects, then stops the worker: after it nothing runs that uses the store, the
   // dictionary or the queue.
   void Stop();

@@ -33,8 +33,6 @@ class ServerLink {
   // Stops the connection thread (ConnectionThread::Stop: at most its stop grace and a socket
   // interrupt); the jobs still queued are released.
   void Stop() { thread_.Stop(); }
-  bool IsRunning() const { return thread_.IsRunning(); }
-  const ConnectionProfile& profile() const { return connection_.profile(); }
 
  private:
   RequestsDictionary& requests_;
