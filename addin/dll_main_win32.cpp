@@ -2,8 +2,11 @@
 
 #include "common/utilities.h"
 
-// The shared utilities live from load to unload of the DLL. Nothing here may throw or wait on
-// another thread: the loader lock is held.
+// The shared utilities live from load to unload of the DLL: they only allocate and free memory
+// and read the executable's path. Nothing here may throw, start a thread or wait on one: the
+// loader lock is held. So the runtime with its threads (addin/process_runtime.h) is built and
+// stopped by the doors Excel opens and closes, never here, and no static object of the DLL
+// joins or waits in its destructor.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   try {
     switch (reason) {

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "addin/process_runtime.h"
 #include "common/env.h"
 #include "xll/host_excel_calls.h"
 #include "xll/loaded_library.h"
@@ -19,6 +20,7 @@ struct XllAddinParts {
 
 // Constant-initialised: nothing runs at load time.
 std::unique_ptr<XllAddinParts> parts;
+bool runtime_held = false;
 
 }  // namespace
 
@@ -34,5 +36,24 @@ XllAddin& OpenedXllAddin() {
 }
 
 XllAddin* ExistingXllAddin() { return parts == nullptr ? nullptr : &parts->addin; }
+
+void HoldRuntimeForXll() {
+  if (runtime_held) return;
+  AddinRuntime& runtime = AcquireRuntime();
+  runtime_held = true;
+  XllServices& services = InstalledXllServices();
+  services.requests = &runtime.requests();
+  services.messages = &runtime.messages();
+}
+
+void ReleaseRuntimeForXll() {
+  if (!runtime_held) return;
+  // The functions must not reach the runtime's objects once it may go.
+  XllServices& services = InstalledXllServices();
+  services.requests = nullptr;
+  services.messages = nullptr;
+  runtime_held = false;
+  ReleaseRuntime();
+}
 
 }  // namespace orra

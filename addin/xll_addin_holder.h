@@ -14,4 +14,9 @@ XllAddin& OpenedXllAddin();
 // None before the first xlAutoOpen.
 XllAddin* ExistingXllAddin();
 
+// The XLL door holds the add-in's runtime from xlAutoOpen to xlAutoClose, and the worksheet
+// functions look their requests up in it meanwhile. A second hold or release is ignored.
+void HoldRuntimeForXll();
+void ReleaseRuntimeForXll();
+
 }  // namespace orra

@@ -16,7 +16,9 @@ constinit orra::XLOPER12 no_value{};
 
 extern "C" int xlAutoOpen() {
   try {
-    return orra::OpenedXllAddin().Open();
+    orra::XllAddin& addin = orra::OpenedXllAddin();
+    orra::HoldRuntimeForXll();
+    return addin.Open();
   } catch (...) {
     return 0;
   }
@@ -26,6 +28,7 @@ extern "C" int xlAutoClose() {
   try {
     orra::XllAddin* addin = orra::ExistingXllAddin();
     const int closed = addin == nullptr ? 1 : addin->Close();
+    orra::ReleaseRuntimeForXll();
     orra::TemporaryMemory::ReleaseAll();
     return closed;
   } catch (...) {

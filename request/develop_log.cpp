@@ -13,24 +13,28 @@ void WriteDiagnosticLine(std::u16string_view line) { CLogThread::Instance().Writ
 }  // namespace
 
 CLogThread& CLogThread::Instance() {
-  static CLogThread instance;
-  return instance;
+  static NoDestructor<CLogThread> instance;
+  return *instance;
 }
 
-CLogThread::~CLogThread() { Stop(); }
-
 bool CLogThread::Start(const std::u16string& directory, Env& env, CellMessageTable& messages) {
-  bool expected = false;
-  if (!started_.compare_exchange_strong(expected, true)) return false;
-  env_ = &env;
+  if (thread_.joinable()) return false;
+  {
+    // A line that slipped in as the previous thread ended belongs to that run.
+    SpinLockGuard guard(queue_lock_);
+    queue_.clear();
+  }
+  stop_.Reset();
+  env_.store(&env, std::memory_order_release);
   messages.UseDeveloperTexts();
   running_.store(true, std::memory_order_release);
+  started_.store(true, std::memory_order_release);
   SetDiagnosticLogSink(&WriteDiagnosticLine);
   thread_ = std::thread(&CLogThread::Run, this, directory + kFileName);
   return true;
 }
 
-bool CLogThread::WasStarted() const { return started_.load(std::memory_order_acquire); }
+bool CLogThread::Started() const { return started_.load(std::memory_order_acquire); }
 
 bool CLogThread::Running() const { return running_.load(std::memory_order_acquire); }
 
@@ -38,12 +42,14 @@ void CLogThread::Stop() {
   SetDiagnosticLogSink(nullptr);
   stop_.Set();
   if (thread_.joinable()) thread_.join();
+  running_.store(false, std::memory_order_release);
+  started_.store(false, std::memory_order_release);
 }
 
 void CLogThread::Write(std::u16string line) {
   // Checked before the timestamp goes in front: a stamped line never equals it.
   if (!Enabled() || line == kSuppressedLine) return;
-  std::u16string stamped = LogTimestamp(env_->clock()) + u" " + line;
+  std::u16string stamped = LogTimestamp(env_.load(std::memory_order_acquire)->clock()) + u" " + line;
   SpinLockGuard guard(queue_lock_);
   queue_.push_back(std::move(stamped));
 }
@@ -66,7 +72,8 @@ void CLogThread::Run(std::u16string path) {
   try {
     // Without the file the thread still runs: the developer texts are what most users want.
     std::unique_ptr<LogFile> file = LogFile::OpenForAppend(path);
-    if (!file) env_->Debug(u"[CLogThread] cannot open develop.log\r\n");
+    Env& env = *env_.load(std::memory_order_acquire);
+    if (!file) env.Debug(u"[CLogThread] cannot open develop.log\r\n");
     bool stopping = false;
     while (!stopping) {
       stopping = stop_.Wait(std::chrono::milliseconds(kFlushPeriodMs));
@@ -80,7 +87,7 @@ void CLogThread::Run(std::u16string path) {
     }
   } catch (...) {
     running_.store(false, std::memory_order_release);
-    env_->Debug(u"[CLogThread] stopped by an unexpected error\r\n");
+    env_.load(std::memory_order_acquire)->Debug(u"[CLogThread] stopped by an unexpected error\r\n");
   }
 }
 

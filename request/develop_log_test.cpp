@@ -24,7 +24,7 @@ std::string ReadFile(const fs::path& path) {
   return s.str();
 }
 
-// The log thread is process-wide and starts once, so one test walks its whole life.
+// The log thread is process-wide, so one test walks its whole life.
 TEST(DeveloperMode, AsksOnceStartsTheLogAppendsLinesAndNeverTruncates) {
   const fs::path dir = fs::temp_directory_path() / "orra-develop-log-test";
   fs::remove_all(dir);
@@ -38,7 +38,7 @@ TEST(DeveloperMode, AsksOnceStartsTheLogAppendsLinesAndNeverTruncates) {
   RecordingMessageBoxes boxes;
   boxes.answer = false;
   SwitchOnDeveloperMode(boxes, directory, env, messages);
-  EXPECT_FALSE(CLogThread::Instance().WasStarted()) << "No keeps developer mode off";
+  EXPECT_FALSE(CLogThread::Instance().Started()) << "No keeps developer mode off";
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].caption, u"开发者模式");
   EXPECT_EQ(boxes.shown[0].kind, MessageKind::kYesNoInformation);
@@ -71,6 +71,48 @@ TEST(DeveloperMode, AsksOnceStartsTheLogAppendsLinesAndNeverTruncates) {
   EXPECT_EQ(log.find(" default"), std::string::npos) << "the suppressed line";
   EXPECT_EQ(log.find("after stop"), std::string::npos);
   EXPECT_NE(log.find(" connect 127.0.0.1:9911 from below"), std::string::npos) << "the transport's lines arrive";
+  fs::remove_all(dir);
+}
+
+// Excel disconnects the add-in (which stops the log) and connects it again: developer mode is
+// asked for again and its new thread writes where the new connection says.
+TEST(DeveloperMode, AfterAStopItCanBeSwitchedOnAgainAndLogs) {
+  const fs::path dir = fs::temp_directory_path() / "orra-develop-log-restart-test";
+  fs::remove_all(dir);
+  fs::create_directories(dir / "first");
+  fs::create_directories(dir / "second");
+  const auto directory_of = [&](const char* name) {
+    std::u16string d = (dir / name).u16string();
+    d += static_cast<char16_t>(fs::path::preferred_separator);
+    return d;
+  };
+  TestEnv env(LocalDateTime{2026, 12, 9, 5, 40, 1, 123});
+  RecordingMessageBoxes boxes;
+  CLogThread& log = CLogThread::Instance();
+  {
+    CellMessageTable messages;
+    ASSERT_TRUE(log.Start(directory_of("first"), env, messages));
+    EXPECT_FALSE(log.Start(directory_of("second"), env, messages)) << "one thread at a time";
+    log.Write(u"first connection");
+    log.Stop();
+    log.Stop();
+  }
+  EXPECT_FALSE(log.Started());
+
+  CellMessageTable messages;  // the new connection's table
+  SwitchOnDeveloperMode(boxes, directory_of("second"), env, messages);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].kind, MessageKind::kYesNoInformation) << "asked, not told it is on";
+  EXPECT_TRUE(log.Running());
+  EXPECT_TRUE(messages.UsingDeveloperTexts());
+  log.Write(u"second connection");
+  DiagnosticLog(u"from below again");
+  log.Stop();
+  EXPECT_NE(ReadFile(dir / "first" / "develop.log").find(" first connection"), std::string::npos);
+  const std::string second = ReadFile(dir / "second" / "develop.log");
+  EXPECT_NE(second.find(" second connection"), std::string::npos);
+  EXPECT_NE(second.find(" from below again"), std::string::npos);
+  EXPECT_EQ(second.find("first connection"), std::string::npos);
   fs::remove_all(dir);
 }
 

@@ -74,7 +74,7 @@ void RefreshCommands::Log(const char16_t* command) const {
 void SwitchOnDeveloperMode(MessageBoxes& boxes, const std::u16string& module_directory, Env& env,
                            CellMessageTable& messages) {
   CLogThread& log = CLogThread::Instance();
-  if (log.WasStarted()) {
+  if (log.Started()) {
     boxes.Show(u"已开启开发者模式！", u"信息", MessageKind::kOk);
     return;
   }

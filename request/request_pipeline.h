@@ -1,27 +1,21 @@
 #pragma once
-// The request pipeline assembled: the login check over the terminal's block and the local
-// data store, the RTD server logic, the query worker with its preparer, and the server
-// connection with its thread, its completion handler delivering replies to the request
-// dictionary. The add-in object holds one for the process; `orra sheet` and the end-to-end
-// tests hold their own.
+// The request pipeline assembled for a program that plays Excel itself: the request service
+// (login check, query worker, server link) and one RTD server logic over it with its timer.
+// `orra sheet`, the end-to-end tests and the benchmarks hold one; the add-in holds the
+// service in its runtime instead, and its RTD object builds the RTD server.
 //
-// Construct, Start and Stop on one thread (Excel's main thread in the add-in).
+// Construct, Start and Stop on one thread.
 
-#include <memory>
 #include <string>
 
 #include "request/login_check.h"
 #include "request/recent_login_check.h"
+#include "request/request_service.h"
 #include "request/requests_dictionary.h"
 #include "request/rtd_server.h"
-#include "request/server_query_preparer.h"
-#include "request/store_indicator_variables.h"
-#include "request/store_login.h"
 #include "store/orra_data.h"
 #include "transport/connection_profile.h"
-#include "transport/connection_thread.h"
 #include "transport/job_queue.h"
-#include "transport/server_connection.h"
 
 namespace orra {
 
@@ -35,34 +29,27 @@ class RequestPipeline {
   // `env` and the objects handed in must outlive the pipeline.
   RequestPipeline(Env& env, COrraData& store, RequestsDictionary& requests, JobQueue& queue, MainThreadTimer& timer,
                   Options options);
-  ~RequestPipeline();
+  ~RequestPipeline() { Stop(); }
   RequestPipeline(const RequestPipeline&) = delete;
   RequestPipeline& operator=(const RequestPipeline&) = delete;
 
-  // Starts the query worker and the connection thread. False (with a reason) when the thread
-  // cannot be started; a server that does not answer yet is not a failure (the thread keeps
-  // trying).
+  // Starts the query worker and connects with the profile of the options. False (with a
+  // reason) when the connection thread cannot be started.
   bool Start(std::string* error);
-  void Stop();
+  void Stop() { service_.Stop(); }
 
   RtdServer& rtd() { return rtd_; }
   TimerWindow& timer_window() { return timer_window_; }
-  LoginCheck& login() { return login_; }
+  LoginCheck& login() { return service_.login(); }
   RequestsDictionary& requests() { return requests_; }
-  ServerConnection& connection() { return connection_; }
 
  private:
   RequestsDictionary& requests_;
-  std::unique_ptr<LoginBlockReader> block_reader_;
-  StoreLogin store_login_;
-  StoreIndicatorVariables variables_;
-  LoginCheck login_;
-  RecentLoginCheck connect_login_;  // what ConnectData checks; the ribbon uses login_
-  ServerQueryPreparer preparer_;
+  const ConnectionProfile profile_;
+  RequestService service_;
+  RecentLoginCheck connect_login_;  // what ConnectData checks; the ribbon uses login()
   TimerWindow timer_window_;
   RtdServer rtd_;
-  ServerConnection connection_;
-  ConnectionThread connection_thread_;
 };
 
 }  // namespace orra

@@ -33,8 +33,12 @@ void LogRefused(TopicId topic, uint8_t status) {
 
 }  // namespace
 
+RequestsDictionary::RequestsDictionary(Env& env) : RequestsDictionary(env, Options()) {}
+
 RequestsDictionary::RequestsDictionary(Env& env, Options options)
-    : env_(env), batch_observer_(std::move(options.batch_observer)) {}
+    : env_(env),
+      batch_observer_(std::move(options.batch_observer)),
+      answer_timeout_ms_(options.answer_timeout_ms) {}
 
 RequestsDictionary::~RequestsDictionary() { StopWorker(); }
 
@@ -42,7 +46,6 @@ void RequestsDictionary::StartWorker(QueryPreparer& preparer) {
   if (worker_.joinable()) return;
   preparer_ = &preparer;
   running_.store(true, std::memory_order_release);
-  worker_ended_.Reset();
   worker_ = std::thread(&RequestsDictionary::RunWorker, this);
 }
 
@@ -50,14 +53,9 @@ void RequestsDictionary::StopWorker() {
   if (!worker_.joinable()) return;
   running_.store(false, std::memory_order_release);
   wake_.Set();
-  if (worker_ended_.Wait(std::chrono::milliseconds(kWorkerStopGraceMs))) {
-    worker_.join();
-  } else {
-    // The worker is stuck in a preparer call; the process is unloading, so let it go rather
-    // than block Excel's exit.
-    env_.DebugPrintf("[RequestsDictionary] query worker did not end within %d ms\r\n", kWorkerStopGraceMs);
-    worker_.detach();
-  }
+  // Never detached: a worker let go would go on preparing into a store and a queue that their
+  // owner frees next.
+  worker_.join();
   SpinLockGuard guard(pending_lock_);
   std::vector<TopicId>().swap(pending_);
   taken_ = 0;
@@ -177,7 +175,7 @@ void RequestsDictionary::TimeOutOverdue(int64_t now_ms) {
     auto it = records_.find(front.topic_id);
     const bool current = it != records_.end() && it->second.queued_ms == front.queued_ms &&
                          it->second.record.Status() == RequestStatus::kPending;
-    if (current && now_ms - front.queued_ms <= kAnswerTimeoutMs) break;
+    if (current && now_ms - front.queued_ms <= answer_timeout_ms_) break;
     waiting_.pop_front();
     if (current) {
       it->second.record.SetStatus(RequestStatus::kTimedOut);
@@ -310,7 +308,6 @@ void RequestsDictionary::RunWorker() {
   } catch (...) {
     env_.Debug(u"[RequestsDictionary] query worker stopped by an unexpected error\r\n");
   }
-  worker_ended_.Set();
 }
 
 void RequestsDictionary::ProcessBatch(const std::vector<TopicId>& batch) {

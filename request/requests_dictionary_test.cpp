@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "common/clock.h"
+#include "common/event.h"
 #include "testing/request_doubles.h"
 #include "testing/test_env.h"
 #include "testing/wait_until.h"
@@ -204,6 +209,77 @@ TEST_F(RequestsDictionaryTest, TimeOutCountsFromTheLatestQueuingAndSparesAnswere
   env.manual_clock().Advance(2 * RequestsDictionary::kAnswerTimeoutMs);
   EXPECT_TRUE(requests.TakeChanged().empty()) << "answers do not time out";
   EXPECT_EQ(requests.Find(1)->Status(), RequestStatus::kAnswered);
+}
+
+// Holds every Prepare until the test opens the gate, so a stop can arrive mid-batch.
+class GatedPreparer : public QueryPreparer {
+ public:
+  PreparedQuery Prepare(const tagRequest&) override {
+    in_prepare.store(true);
+    ++prepares;
+    entered.Set();
+    gate.Wait(std::chrono::milliseconds(10000));
+    in_prepare.store(false);
+    return {};
+  }
+  Event entered{Event::Reset::kManual};
+  Event gate{Event::Reset::kManual};
+  std::atomic<bool> in_prepare{false};
+  std::atomic<int> prepares{0};
+};
+
+TEST(RequestsDictionaryStop, WaitsForThePrepareUnderWayAndStartsNoOther) {
+  testing::TestEnv env;
+  auto preparer = std::make_unique<GatedPreparer>();
+  RequestsDictionary requests(env);
+  for (int32_t t = 1; t <= 3; ++t) requests.Queue(Record(t));
+  requests.StartWorker(*preparer);
+  ASSERT_TRUE(preparer->entered.Wait(std::chrono::milliseconds(10000)));
+
+  std::atomic<bool> stopped{false};
+  std::thread stopper([&] {
+    requests.StopWorker();
+    stopped.store(true);
+  });
+  // Longer than any grace a stop might give a worker before letting it go.
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  EXPECT_FALSE(stopped.load()) << "the stop returned while the worker was still inside the preparer";
+  preparer->gate.Set();
+  const auto opened = std::chrono::steady_clock::now();
+  EXPECT_TRUE(WaitUntil([&] { return stopped.load(); }, 5000)) << "the stop did not end with the prepare";
+  stopper.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - opened, std::chrono::seconds(5));
+  EXPECT_FALSE(preparer->in_prepare.load());
+  EXPECT_EQ(preparer->prepares.load(), 1) << "the rest of the batch waits for the next start";
+  EXPECT_EQ(requests.PendingCount(), 0u);
+  // What the worker used can go now; under ASan a worker still running would be caught here.
+  preparer.reset();
+  EXPECT_EQ(requests.Find(2)->Status(), RequestStatus::kPending);
+}
+
+TEST(RequestsDictionaryStop, AStoppedWorkerCanBeStartedAgain) {
+  testing::TestEnv env;
+  FakePreparer preparer;
+  RequestsDictionary requests(env);
+  requests.StartWorker(preparer);
+  requests.StopWorker();
+  requests.StopWorker();  // a second stop is harmless
+  requests.Queue(Record(1));
+  requests.StartWorker(preparer);
+  EXPECT_TRUE(WaitUntil([&] { return preparer.Posted() == std::vector<int32_t>{1}; }));
+  requests.StopWorker();
+}
+
+TEST(RequestsDictionaryTimeout, TheAnswerBoundIsTheOwnersChoice) {
+  testing::TestEnv env;
+  RequestsDictionary::Options options;
+  options.answer_timeout_ms = 5 * RequestsDictionary::kAnswerTimeoutMs;
+  RequestsDictionary requests(env, options);
+  requests.Queue(Record(1));
+  env.manual_clock().Advance(options.answer_timeout_ms);
+  EXPECT_TRUE(requests.TakeChanged().empty());
+  env.manual_clock().Advance(1);
+  EXPECT_EQ(requests.TakeChanged(), (std::vector<int32_t>{1}));
 }
 
 }  // namespace

@@ -21,8 +21,8 @@ class ConnectionThread {
  public:
   static constexpr int kStopGraceMs = 3000;
 
-  // `env` must outlive the thread.
-  explicit ConnectionThread(Env& env, JobQueue& queue = JobQueue::Process()) : env_(env), queue_(queue) {}
+  // `env` and `queue` must outlive the thread.
+  ConnectionThread(Env& env, JobQueue& queue) : env_(env), queue_(queue) {}
   ~ConnectionThread() { Stop(); }
   ConnectionThread(const ConnectionThread&) = delete;
   ConnectionThread& operator=(const ConnectionThread&) = delete;

@@ -2,11 +2,6 @@
 
 namespace orra {
 
-JobQueue& JobQueue::Process() {
-  static JobQueue queue;
-  return queue;
-}
-
 void JobQueue::PushTail(std::unique_ptr<QueryJob> job) {
   if (!job) return;
   MutexLock lock(mutex_);

@@ -1,7 +1,8 @@
 #pragma once
 // The jobs waiting for the connection thread, oldest first. The query worker pushes to the
 // tail, the connection thread pops from the head and puts a job it must retry back at the
-// head, and stopping the thread releases them all. Any thread; one mutex guards the list.
+// head, and stopping the thread releases them all. The add-in's one queue belongs to its
+// runtime. Any thread; one mutex guards the list.
 
 #include <cstddef>
 #include <deque>
@@ -14,9 +15,6 @@ namespace orra {
 
 class JobQueue {
  public:
-  // The one queue that feeds the add-in's connection thread.
-  static JobQueue& Process();
-
   void PushTail(std::unique_ptr<QueryJob> job);
   void PushHead(std::unique_ptr<QueryJob> job);
   // The oldest job, or null when there is none.

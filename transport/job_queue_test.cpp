@@ -86,7 +86,5 @@ TEST(JobQueue, ProducersAndAConsumerOnOtherThreadsLoseAndReorderNothing) {
   EXPECT_EQ(queue.Size(), 0u);
 }
 
-TEST(JobQueue, TheProcessQueueIsOneObject) { EXPECT_EQ(&JobQueue::Process(), &JobQueue::Process()); }
-
 }  // namespace
 }  // namespace orra
