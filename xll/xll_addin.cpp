@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "common/ascii_text.h"
+#include "common/diagnostic_log.h"
 #include "xll/function_registration.h"
 #include "xll/xl_constants.h"
 
@@ -125,37 +127,47 @@ int XllAddin::Open() noexcept {
 
 int XllAddin::Close() noexcept {
   try {
-    env_.Debug("Releasing resources\r\n");
+    Diagnose("Releasing resources\r\n");
     if (removed_) {
       UnregisterFunctions();
       removed_ = false;
     }
     excel_library_.reset();
   } catch (...) {
-    env_.Debug("Something bad happened in xlAutoClose\r\n");
+    Diagnose("Something bad happened in xlAutoClose\r\n");
   }
   return 1;
 }
 
 int XllAddin::Remove() noexcept {
   try {
-    env_.Debug("Addin being unloaded\r\n");
+    Diagnose("Addin being unloaded\r\n");
     removed_ = true;
   } catch (...) {
-    env_.Debug("Something bad happened in xlAutoRemove\r\n");
+    Diagnose("Something bad happened in xlAutoRemove\r\n");
   }
   return 1;
+}
+
+void XllAddin::Diagnose(std::string_view line) { Diagnose(WidenAscii(line)); }
+
+void XllAddin::Diagnose(std::u16string_view line) {
+  env_.Debug(line);
+  if (!DiagnosticLogEnabled()) return;
+  // develop.log ends its lines itself.
+  while (!line.empty() && (line.back() == u'\n' || line.back() == u'\r')) line.remove_suffix(1);
+  DiagnosticLog(line);
 }
 
 bool XllAddin::StartBridge() {
   std::unique_ptr<LoadedLibrary> library = libraries_.Load(kExcelLibrary);
   if (library == nullptr) {
-    env_.Debug("Could not load library XLCALL32.DLL\r\n");
+    Diagnose("Could not load library XLCALL32.DLL\r\n");
     return false;
   }
   for (const char* entry : kExcelLibraryEntries) {
     if (!library->HasEntry(entry)) {
-      env_.DebugPrintf("Could not get address of %s callback\r\n", entry);
+      Diagnose(std::string("Could not get address of ") + entry + " callback\r\n");
       return false;
     }
   }
@@ -164,7 +176,7 @@ bool XllAddin::StartBridge() {
   const ExcelResult version(excel_, xlfGetWorkspace, {&version_question});
   const std::optional<int> major = version.succeeded() ? MajorVersion(version.value()) : std::nullopt;
   if (!major || *major < kFirstSupportedExcelVersion) {
-    env_.Debug("Could not get a version of Excel 2007 or later\r\n");
+    Diagnose("Could not get a version of Excel 2007 or later\r\n");
     return false;
   }
   excel_library_ = std::move(library);
@@ -175,7 +187,7 @@ bool XllAddin::StartBridge() {
     addin_file_name_ = *name_text;
   } else {
     addin_file_name_.clear();
-    env_.Debug("Could not get DLL name\r\n");
+    Diagnose("Could not get DLL name\r\n");
   }
   help_file_ = FindHelpFile(env_.files(), addin_file_name_);
   return true;
@@ -185,22 +197,22 @@ void XllAddin::AddAddinFolderToPath() {
   const std::optional<std::u16string> module = process_.AddinModulePath();
   const size_t slash = module ? module->rfind(u'\\') : std::u16string::npos;
   if (slash == std::u16string::npos) {
-    env_.Debug(" Could not attain path of DLL\r\n");
-    env_.Debug(kPathWarning);
+    Diagnose(" Could not attain path of DLL\r\n");
+    Diagnose(kPathWarning);
     return;
   }
   ShowStatus(*module);
   const std::optional<std::u16string> path = process_.Variable(kPathVariable);
   if (!path) {
-    env_.Debug(kPathWarning);
+    Diagnose(kPathWarning);
     return;
   }
   if (!process_.SetVariable(kPathVariable, *path + u";" + module->substr(0, slash))) {
-    env_.Debug(" SetEnvironmentVariable failed to set PATH\r\n");
-    env_.Debug(kPathWarning);
+    Diagnose(" SetEnvironmentVariable failed to set PATH\r\n");
+    Diagnose(kPathWarning);
     return;
   }
-  env_.Debug(" PATH set successfully \r\n");
+  Diagnose(" PATH set successfully \r\n");
 }
 
 void XllAddin::RegisterFunctions() {
@@ -216,7 +228,7 @@ void XllAddin::RegisterFunctions() {
       function.register_id = answer.val.num;
     } else {
       function.register_id.reset();
-      env_.Debug(u"Error " + Digits(return_code) + u" while registering " + name + u"\r\n");
+      Diagnose(u"Error " + Digits(return_code) + u" while registering " + name + u"\r\n");
     }
   }
 }

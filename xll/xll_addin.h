@@ -56,6 +56,9 @@ class XllAddin {
   void UnregisterFunctions();
   void ShowStatus(std::u16string_view text);
   void ClearStatus();
+  // A line for the debugger output, and in developer mode for develop.log too.
+  void Diagnose(std::u16string_view line);
+  void Diagnose(std::string_view line);
 
   ExcelCalls& excel_;
   LibraryLoader& libraries_;

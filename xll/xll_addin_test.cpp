@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/diagnostic_log.h"
 #include "testing/scripted_excel_calls.h"
 #include "testing/test_env.h"
 #include "testing/xloper_values.h"
@@ -204,6 +205,23 @@ TEST_F(XllAddinTest, ClosingWithoutRemovalLeavesXdpRegistered) {
   EXPECT_TRUE(CallsOf(xlfSetName).empty());
   EXPECT_EQ(XdpId(addin), kXdpRegisterId);
   EXPECT_TRUE(Logged(u"Releasing resources\r\n"));
+}
+
+std::vector<std::u16string>& DevelopLogLines() {
+  static std::vector<std::u16string> lines;
+  return lines;
+}
+
+TEST_F(XllAddinTest, InDeveloperModeTheDiagnosticLinesAlsoGoToTheDevelopLog) {
+  XllAddin addin(excel_, libraries_, process_, env_);
+  ASSERT_EQ(addin.Open(), 1);
+  DevelopLogLines().clear();
+  SetDiagnosticLogSink([](std::u16string_view line) { DevelopLogLines().emplace_back(line); });
+  addin.Remove();
+  addin.Close();
+  SetDiagnosticLogSink(nullptr);
+  addin.Close();
+  EXPECT_EQ(DevelopLogLines(), (std::vector<std::u16string>{u"Addin being unloaded", u"Releasing resources"}));
 }
 
 TEST_F(XllAddinTest, RemovingThenClosingUnregistersXdpAndItsName) {
