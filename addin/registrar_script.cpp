@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "common/ascii_text.h"
+
 namespace orra {
 namespace {
 
@@ -9,18 +11,6 @@ constexpr std::u16string_view kUserClassesPath = u"Software\\Classes";
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0xFEFF; }
 bool Ends(char16_t c) { return IsBlank(c) || c == u'{' || c == u'}' || c == u'=' || c == u'\''; }
-
-bool SameWord(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char16_t x = a[i];
-    char16_t y = b[i];
-    if (x >= u'a' && x <= u'z') x = static_cast<char16_t>(x - u'a' + u'A');
-    if (y >= u'a' && y <= u'z') y = static_cast<char16_t>(y - u'a' + u'A');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 std::optional<uint32_t> ParseNumber(std::u16string_view text) {
   uint32_t base = 10;
@@ -71,9 +61,9 @@ class RegistrarScript::Parser {
       if (token->kind == Kind::kEnd) return roots;
       if (token->kind != Kind::kWord) return std::nullopt;
       Root root;
-      if (SameWord(token->text, u"HKCR") || SameWord(token->text, u"HKEY_CLASSES_ROOT")) {
+      if (EqualsIgnoringAsciiCase(token->text, u"HKCR") || EqualsIgnoringAsciiCase(token->text, u"HKEY_CLASSES_ROOT")) {
         root.classes = true;
-      } else if (!SameWord(token->text, u"HKCU") && !SameWord(token->text, u"HKEY_CURRENT_USER")) {
+      } else if (!EqualsIgnoringAsciiCase(token->text, u"HKCU") && !EqualsIgnoringAsciiCase(token->text, u"HKEY_CURRENT_USER")) {
         return std::nullopt;
       }
       if (!Expect(Kind::kOpen) || !Block(1, root.keys, nullptr)) return std::nullopt;
@@ -175,8 +165,8 @@ class RegistrarScript::Parser {
     if (!token || (token->kind != Kind::kWord && token->kind != Kind::kQuoted)) return std::nullopt;
     std::optional<std::u16string> text = Expanded(token->text);
     if (!text) return std::nullopt;
-    if (SameWord(type->text, u"s")) return std::variant<std::u16string, uint32_t>(std::move(*text));
-    if (SameWord(type->text, u"d")) {
+    if (EqualsIgnoringAsciiCase(type->text, u"s")) return std::variant<std::u16string, uint32_t>(std::move(*text));
+    if (EqualsIgnoringAsciiCase(type->text, u"d")) {
       const std::optional<uint32_t> number = ParseNumber(*text);
       if (!number) return std::nullopt;
       return std::variant<std::u16string, uint32_t>(*number);
@@ -195,7 +185,7 @@ class RegistrarScript::Parser {
         Next();
         return true;
       }
-      if (token->kind == Kind::kWord && SameWord(token->text, u"val")) {
+      if (token->kind == Kind::kWord && EqualsIgnoringAsciiCase(token->text, u"val")) {
         Next();
         if (values == nullptr) return false;
         std::optional<std::u16string> name = Name();
@@ -213,10 +203,10 @@ class RegistrarScript::Parser {
     Key key;
     const std::optional<Token> first = Peek();
     if (first && first->kind == Kind::kWord) {
-      if (SameWord(first->text, u"NoRemove")) {
+      if (EqualsIgnoringAsciiCase(first->text, u"NoRemove")) {
         key.no_remove = true;
         Next();
-      } else if (SameWord(first->text, u"ForceRemove")) {
+      } else if (EqualsIgnoringAsciiCase(first->text, u"ForceRemove")) {
         key.force_remove = true;
         Next();
       }

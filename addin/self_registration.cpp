@@ -5,6 +5,7 @@
 
 #include "addin/com_ids.h"
 #include "addin/registration_resources.h"
+#include "common/ascii_text.h"
 
 namespace orra {
 namespace {
@@ -39,18 +40,6 @@ std::u16string OptionsPath(int version) {
 
 std::u16string SlotName(int slot) { return slot == 0 ? std::u16string(u"OPEN") : u"OPEN" + Decimal(slot); }
 
-bool EqualIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char16_t x = a[i];
-    char16_t y = b[i];
-    if (x >= u'A' && x <= u'Z') x = static_cast<char16_t>(x - u'A' + u'a');
-    if (y >= u'A' && y <= u'Z') y = static_cast<char16_t>(y - u'A' + u'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 bool Failed(int32_t result) { return result < 0; }
 
 }  // namespace
@@ -74,7 +63,7 @@ bool IsOwnStartupEntry(std::u16string_view value) {
       break;
     }
   }
-  return EqualIgnoringAsciiCase(value.substr(tail_start), kOwnEntryTail);
+  return EqualsIgnoringAsciiCase(value.substr(tail_start), kOwnEntryTail);
 }
 
 std::u16string DirectoryOf(std::u16string_view module_path) {
@@ -173,7 +162,7 @@ int32_t SelfRegistration::Unregister() {
 }
 
 int32_t SelfRegistration::Install(bool install, std::optional<std::u16string_view> command_line) {
-  if (command_line && EqualIgnoringAsciiCase(*command_line, u"user")) per_user_ = true;
+  if (command_line && EqualsIgnoringAsciiCase(*command_line, u"user")) per_user_ = true;
   if (!install) return Unregister();
   const int32_t result = Register();
   if (Failed(result)) Unregister();

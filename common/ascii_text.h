@@ -13,4 +13,11 @@ namespace orra {
 
 std::u16string WidenAscii(std::string_view text);
 
+// Names the system compares without regard to case (options, keywords, registry names) are
+// ASCII: only the letters a-z fold, every other unit stands for itself.
+constexpr char16_t UpperAscii(char16_t unit) {
+  return unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - (u'a' - u'A')) : unit;
+}
+bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b);
+
 }  // namespace orra

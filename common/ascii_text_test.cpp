@@ -12,5 +12,17 @@ TEST(WidenAscii, KeepsEveryByteAsOneUnitOfTheSameValue) {
   EXPECT_EQ(WidenAscii("\x7F\x80\xFF"), u"\u007F\u0080\u00FF") << "bytes above 0x7F are not sign-extended";
 }
 
+TEST(EqualsIgnoringAsciiCase, FoldsOnlyTheAsciiLetters) {
+  EXPECT_TRUE(EqualsIgnoringAsciiCase(u"StartDate", u"STARTDATE"));
+  EXPECT_TRUE(EqualsIgnoringAsciiCase(u"hkcr", u"HKCR"));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase(u"STARTDAT", u"STARTDATE")) << "a shortened word is another word";
+  EXPECT_FALSE(EqualsIgnoringAsciiCase(u"STARTDATE ", u"STARTDATE"));
+  // Units next to the letters, and letters outside ASCII, stand for themselves.
+  EXPECT_FALSE(EqualsIgnoringAsciiCase(u"@[`{", u"`{@["));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase(u"\u00E9", u"\u00C9"));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase(u"\uFF41", u"A")) << "a full-width letter is not an ASCII one";
+  EXPECT_TRUE(EqualsIgnoringAsciiCase(u"\u661F\u6865", u"\u661F\u6865"));
+}
+
 }  // namespace
 }  // namespace orra

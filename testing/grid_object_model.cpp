@@ -11,12 +11,7 @@ namespace {
 constexpr int32_t kMaxRow = 1048576;
 constexpr int32_t kMaxColumn = 16384;  // XFD
 
-char16_t FoldAscii(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; }
-
-bool SameName(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return FoldAscii(x) == FoldAscii(y); });
-}
+bool SameName(std::u16string_view a, std::u16string_view b) { return EqualsIgnoringAsciiCase(a, b); }
 
 std::u16string SheetKeyFor(std::u16string_view workbook, std::u16string_view sheet) {
   std::u16string key = u"[";
@@ -87,7 +82,7 @@ std::optional<std::pair<int32_t, int32_t>> ParseCell(std::u16string_view text) {
   int32_t column = 0;
   const size_t letters_start = i;
   while (i < text.size() && i - letters_start < 4) {
-    const char16_t c = FoldAscii(text[i]);
+    const char16_t c = UpperAscii(text[i]);
     if (c < u'A' || c > u'Z') break;
     column = column * 26 + (c - u'A' + 1);
     ++i;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/ascii_text.h"
+
 namespace orra {
 namespace {
 
@@ -12,9 +14,7 @@ constexpr size_t kMaxKeyNameChars = 255;
 // uses are ASCII, so folding ASCII letters is the part that matters.
 std::u16string Folded(std::u16string_view name) {
   std::u16string folded(name);
-  for (char16_t& c : folded) {
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-  }
+  for (char16_t& c : folded) c = UpperAscii(c);
   return folded;
 }
 

@@ -3,14 +3,11 @@
 #include <algorithm>
 #include <string_view>
 
+#include "common/ascii_text.h"
 #include "xll/xl_constants.h"
 
 namespace orra {
 namespace {
-
-char16_t UpperAscii(char16_t unit) {
-  return (unit >= u'a' && unit <= u'z') ? static_cast<char16_t>(unit - (u'a' - u'A')) : unit;
-}
 
 // The option names are ASCII, so the search runs over the UTF-16 units themselves. Searching a
 // narrow (GBK) copy instead would let the trail byte of a Chinese character stand in for an

@@ -5,6 +5,7 @@
 #include <limits>
 #include <string_view>
 
+#include "common/ascii_text.h"
 #include "xll/xl_constants.h"
 
 namespace orra {
@@ -56,13 +57,7 @@ bool IsDateKeyword(const XLOPER12* keyword) {
   if (keyword == nullptr) return false;
   const std::optional<std::u16string_view> text = TextOf(*keyword);
   if (!text) return false;
-  const auto same = [&](std::u16string_view upper_name) {
-    return std::equal(text->begin(), text->end(), upper_name.begin(), upper_name.end(),
-                      [](char16_t a, char16_t b) {
-                        return (a >= u'a' && a <= u'z' ? a - (u'a' - u'A') : a) == b;
-                      });
-  };
-  return same(u"STARTDATE") || same(u"COUNTDATE");
+  return EqualsIgnoringAsciiCase(*text, u"STARTDATE") || EqualsIgnoringAsciiCase(*text, u"COUNTDATE");
 }
 
 }  // namespace
