@@ -250,7 +250,7 @@ TEST(RequestsDictionaryStop, WaitsForThePrepareUnderWayAndStartsNoOther) {
   stopper.join();
   EXPECT_LT(std::chrono::steady_clock::now() - opened, std::chrono::seconds(5));
   EXPECT_FALSE(preparer->in_prepare.load());
-  EXPECT_EQ(preparer->prepares.load(), 1) << "the rest of the batch waits for the next start";
+  EXPECT_EQ(preparer->prepares.load(), 1) << "no request of the batch is prepared after the stop";
   EXPECT_EQ(requests.PendingCount(), 0u);
   // What the worker used can go now; under ASan a worker still running would be caught here.
   preparer.reset();
