@@ -6,6 +6,7 @@
 
 #include "common/ascii_text.h"
 #include "common/diagnostic_log.h"
+#include "xll/argument_value.h"
 #include "xll/function_registration.h"
 #include "xll/xl_constants.h"
 
@@ -44,30 +45,7 @@ XLOPER12 Boolean(bool flag) {
   return value;
 }
 
-// A text argument with its own storage, for one call.
-class TextArgument {
- public:
-  explicit TextArgument(std::u16string_view text) {
-    const std::u16string_view kept = text.substr(0, kMaxXlTextUnits);
-    storage_.push_back(static_cast<char16_t>(kept.size()));
-    storage_.append(kept);
-    value_.xltype = xltypeStr;
-    value_.val.str = storage_.data();
-  }
-  TextArgument(const TextArgument&) = delete;
-  TextArgument& operator=(const TextArgument&) = delete;
-
-  const XLOPER12* get() const { return &value_; }
-
- private:
-  std::u16string storage_;
-  XLOPER12 value_{};
-};
-
-std::u16string Digits(int64_t number) {
-  const std::string ascii = std::to_string(number);
-  return std::u16string(ascii.begin(), ascii.end());
-}
+std::u16string Digits(int64_t number) { return WidenAscii(std::to_string(number)); }
 
 // The major version at the start of Excel's version text ("16.0" gives 16).
 std::optional<int> MajorVersion(const XLOPER12& answer) {
@@ -237,8 +215,8 @@ void XllAddin::UnregisterFunctions() {
   for (auto& [name, function] : registry_.functions()) {
     if (!function.register_id) continue;
     // Registering also defined a hidden name of the function; without a value it goes.
-    const TextArgument defined_name(name);
-    const ExcelResult name_cleared(excel_, xlfSetName, {defined_name.get()});
+    const ArgumentValue defined_name = ArgumentValue::Text(name);
+    const ExcelResult name_cleared(excel_, xlfSetName, {&defined_name.xloper()});
     const XLOPER12 register_id = Number(*function.register_id);
     const ExcelResult unregistered(excel_, xlfUnregister, {&register_id});
     function.register_id.reset();
@@ -247,8 +225,8 @@ void XllAddin::UnregisterFunctions() {
 
 void XllAddin::ShowStatus(std::u16string_view text) {
   const XLOPER12 show = Boolean(true);
-  const TextArgument message(text);
-  const ExcelResult shown(excel_, xlcMessage, {&show, message.get()});
+  const ArgumentValue message = ArgumentValue::Text(text);
+  const ExcelResult shown(excel_, xlcMessage, {&show, &message.xloper()});
 }
 
 void XllAddin::ClearStatus() {
