@@ -2,6 +2,7 @@
 // by hand, so that every argument form the client sends is seen as it arrives, and whose
 // answers (refresh arrays among them, well and badly formed) the test chooses.
 #include "tools/xlhost/com_rtd_server.h"
+#include "tools/xlhost/rtd_client.h"
 
 #include <windows.h>
 #include <oleauto.h>
@@ -330,10 +331,88 @@ TEST_F(ComRtdServerTest, DisconnectAndTerminateReachTheServerWhichLetsTheCallbac
   EXPECT_EQ(server_.disconnected.size(), 1u) << "nothing reaches a terminated server";
 }
 
-TEST(ComRtdServerFactoryTest, AProgIdThatIsNotRegisteredStartsNothing) {
-  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+// Hands out the test's server as the class object of a CLSID registered for this process.
+class ServerClassObject final : public IClassFactory {
+ public:
+  explicit ServerClassObject(RecordingServer& server) : server_(server) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+      *object = static_cast<IClassFactory*>(this);
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+    ++created;
+    return outer != nullptr ? CLASS_E_NOAGGREGATION : server_.QueryInterface(iid, object);
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+  int created = 0;
+
+ private:
+  RecordingServer& server_;
+};
+
+// The ProgID of the test's server, in the machine's classes (where Wine's COM looks), and
+// its class object registered for this process; both taken back at the end.
+class ComRtdServerFactoryTest : public ComRtdServerTest {
+ protected:
+  static constexpr wchar_t kProgId[] = L"Orra.XlhostTestRtdServer";
+  static constexpr wchar_t kProgIdKey[] = L"Software\\Classes\\Orra.XlhostTestRtdServer\\CLSID";
+  static constexpr wchar_t kClassId[] = L"{5B0C7B8E-2F5A-4C55-9E3D-6D1B0A7C9F21}";
+
+  void SetUp() override {
+    ComRtdServerTest::SetUp();
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kProgIdKey, nullptr, REG_SZ, kClassId,
+                              static_cast<DWORD>(sizeof(kClassId))),
+              ERROR_SUCCESS);
+    CLSID class_id{};
+    ASSERT_EQ(CLSIDFromString(kClassId, &class_id), S_OK);
+    ASSERT_EQ(CoRegisterClassObject(class_id, &class_object_, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_), S_OK);
+  }
+  void TearDown() override {
+    CoRevokeClassObject(cookie_);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\Orra.XlhostTestRtdServer");
+    ComRtdServerTest::TearDown();
+  }
+
+  ServerClassObject class_object_{server_};
+  DWORD cookie_ = 0;
+};
+
+TEST_F(ComRtdServerFactoryTest, AProgIdThatIsNotRegisteredStartsNothing) {
   EXPECT_EQ(MakeComRtdServerFactory()->Start(u"Orra.NoSuchServer.1"), nullptr);
-  CoUninitialize();
+  EXPECT_EQ(class_object_.created, 0);
+}
+
+// The whole client as xlhost runs it: a topic connected through the ProgID, a notice by name,
+// a refresh naming the cell, the cell's topic let go, the server terminated and released.
+TEST_F(ComRtdServerFactoryTest, TheClientDrivesARegisteredServerFromConnectToTerminate) {
+  const std::unique_ptr<RtdServerFactory> factory = MakeComRtdServerFactory();
+  RtdClient client(*factory);
+  const RtdCall call{u"Orra.XlhostTestRtdServer", u"", {u"600000.SH", u"close"}};
+  const CellAddress cell{2, 1};
+  EXPECT_EQ(client.Value(call), GridValue(-1.0));
+  client.SetCellCalls(cell, {call});
+  EXPECT_EQ(class_object_.created, 1);
+  EXPECT_EQ(server_.topic_strings, (std::vector<std::wstring>{L"600000.SH", L"close"}));
+
+  client.set_throttle_ms(0);
+  EXPECT_TRUE(client.Refresh(0).empty()) << "the server has not asked";
+  ASSERT_EQ(server_.Notify(), S_OK);
+  AnswerRefresh(Report(1, {{I4(0), R8(5321.4)}}), 1);
+  EXPECT_EQ(client.Refresh(0), std::vector<CellAddress>{cell});
+  EXPECT_EQ(client.Value(call), GridValue(5321.4));
+
+  client.SetCellCalls(cell, {});
+  EXPECT_EQ(server_.disconnected, std::vector<LONG>{0});
+  EXPECT_EQ(server_.calls.back().method, L"ServerTerminate");
+  EXPECT_EQ(server_.callback, nullptr);
+  EXPECT_EQ(server_.references, 1) << "xlhost holds nothing of the server any more";
 }
 
 }  // namespace
