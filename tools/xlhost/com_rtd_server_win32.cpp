@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "addin/com_ptr_win32.h"
 #include "addin/office_interfaces.h"
 #include "xll/xl_constants.h"
 #include "xll/xloper.h"
@@ -33,32 +34,6 @@ constexpr int32_t kExcelErrorCodes[] = {xlerrNull, xlerrDiv0, xlerrValue, xlerrR
                                         xlerrName, xlerrNum,  xlerrNA,    xlerrGettingData};
 // RefreshData's array: a row of topic ids over a row of values.
 constexpr LONG kReportRows = 2;
-
-// Owns one COM reference.
-template <typename Interface>
-class ComRef {
- public:
-  ComRef() = default;
-  // Takes over a reference the caller already holds.
-  explicit ComRef(Interface* held) : pointer_(held) {}
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  ComRef(ComRef&& other) noexcept : pointer_(std::exchange(other.pointer_, nullptr)) {}
-  ~ComRef() { reset(); }
-
-  Interface* get() const { return pointer_; }
-  Interface* operator->() const { return pointer_; }
-  void** out() {
-    reset();
-    return reinterpret_cast<void**>(&pointer_);
-  }
-  void reset() {
-    if (pointer_ != nullptr) std::exchange(pointer_, nullptr)->Release();
-  }
-
- private:
-  Interface* pointer_ = nullptr;
-};
 
 class Variant {
  public:
@@ -275,14 +250,14 @@ class UpdateEvent final : public IRTDUpdateEvent {
 
 class ComRtdServer final : public RtdServerPort {
  public:
-  ComRtdServer(IDispatch& server, ComRef<UpdateEvent> events)
-      : server_((server.AddRef(), &server)), events_(std::move(events)) {}
+  ComRtdServer(IDispatch& server, ComPtr<UpdateEvent> events)
+      : server_(ComPtr<IDispatch>::Share(&server)), events_(std::move(events)) {}
 
   // ServerStart with this host's callback; whether the server answered a positive result.
   bool Start() {
     std::array<VARIANTARG, 1> arguments{};
     arguments[0].vt = VT_DISPATCH;
-    arguments[0].pdispVal = events_.get();
+    arguments[0].pdispVal = events_.Get();
     Variant result;
     if (FAILED(Call(L"ServerStart", arguments, result.get()))) return false;
     Variant started;
@@ -337,7 +312,7 @@ class ComRtdServer final : public RtdServerPort {
   void Terminate() override {
     Variant ignored;
     Call(L"ServerTerminate", {}, ignored.get());
-    server_.reset();
+    server_.Reset();
   }
 
   bool TakeUpdateNotice() override { return events_->TakeNotice(); }
@@ -345,7 +320,7 @@ class ComRtdServer final : public RtdServerPort {
  private:
   // Invokes the method `name` as a method; the dispatch id is asked once and kept.
   HRESULT Call(const wchar_t* name, std::span<VARIANTARG> arguments, VARIANT* result) {
-    if (server_.get() == nullptr) return E_UNEXPECTED;
+    if (!server_) return E_UNEXPECTED;
     auto known = dispatch_ids_.find(name);
     if (known == dispatch_ids_.end()) {
       DISPID id = DISPID_UNKNOWN;
@@ -367,8 +342,8 @@ class ComRtdServer final : public RtdServerPort {
     return answer;
   }
 
-  ComRef<IDispatch> server_;
-  ComRef<UpdateEvent> events_;
+  ComPtr<IDispatch> server_;
+  ComPtr<UpdateEvent> events_;
   std::map<std::wstring, DISPID> dispatch_ids_;
 };
 
@@ -378,12 +353,12 @@ class ComRtdServerFactory final : public RtdServerFactory {
     const std::wstring name(prog_id.begin(), prog_id.end());
     CLSID class_id{};
     if (FAILED(CLSIDFromProgID(name.c_str(), &class_id))) return nullptr;
-    ComRef<IDispatch> server;
+    ComPtr<IDispatch> server;
     if (FAILED(CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                __uuidof(IRtdServer), server.out()))) {
+                                __uuidof(IRtdServer), reinterpret_cast<void**>(server.Put())))) {
       return nullptr;
     }
-    return StartComRtdServer(*server.get());
+    return StartComRtdServer(*server.Get());
   }
 };
 
@@ -392,7 +367,10 @@ class ComRtdServerFactory final : public RtdServerFactory {
 std::unique_ptr<RtdServerFactory> MakeComRtdServerFactory() { return std::make_unique<ComRtdServerFactory>(); }
 
 std::unique_ptr<RtdServerPort> StartComRtdServer(IDispatch& server) {
-  auto port = std::make_unique<ComRtdServer>(server, ComRef<UpdateEvent>(new UpdateEvent));
+  // A new event object starts with the one reference the server port takes over.
+  ComPtr<UpdateEvent> events;
+  *events.Put() = new UpdateEvent;
+  auto port = std::make_unique<ComRtdServer>(server, std::move(events));
   if (!port->Start()) return nullptr;
   return port;
 }
