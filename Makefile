@@ -39,8 +39,11 @@ test-xlhost: windows
 	scripts/run-xlhost build/windows build/windows/bin/xlhost_fixture.xll tools/xlhost/scenarios/fixture_*.txt
 	$(MAKE) test-xlhost-addin
 
+# Registered as a COM server, with the stand-in terminal and server around it, so that its RTD
+# server is the real one.
 test-xlhost-addin: windows
-	scripts/run-xlhost build/windows build/windows/addin/OrraAddin64.xll tools/xlhost/scenarios/xdp_cells.txt
+	scripts/run-xlhost-served build/windows build/windows/addin/OrraAddin64.xll tools/xlhost/scenarios/xdp_cells.txt \
+	  tools/xlhost/scenarios/xdp_load_loop.txt
 
 fuzz-build: deps
 	cmake --preset fuzz >/dev/null

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "testing/xloper_values.h"
+#include "tools/xlhost/rtd_client.h"
+#include "tools/xlhost/rtd_test_doubles.h"
 #include "xll/caller_address.h"
 #include "xll/date_argument.h"
 
@@ -36,7 +38,8 @@ class ExcelApiTest : public ::testing::Test {
 
   Sheet sheet_{u"Book1.xlsx", u"Sheet1", 1};
   HostMemory memory_;
-  LocalTopicTable topics_;
+  FakeRtdServerFactory rtd_servers_;
+  RtdClient topics_{rtd_servers_};
   ExcelApi api_{sheet_, memory_, topics_};
 };
 
@@ -100,13 +103,18 @@ TEST_F(ExcelApiTest, CoerceWithoutATypeReadsTheReferencedCell) {
   EXPECT_EQ(Value(xlCoerce, {&range}, xlretFailed), GridValue(ErrorValue{xlerrValue}));
 }
 
-TEST_F(ExcelApiTest, RtdAnswersMinusOneForANewTopicListAndItsIdAfterwards) {
+TEST_F(ExcelApiTest, RtdAnswersTheValueOfTheTopicItsTextsName) {
+  FakeRtdServerState& rtd_server = rtd_servers_.servers[u"ZodevUruza.OrraExcel"];
   const XlText prog_id(u"ZodevUruza.OrraExcel"), server(u""), code(u"600000.SH");
   const XLOPER12 id = XlInteger(0), other = XlInteger(1);
   api_.BeginCell(CellAddress{2, 1});
+  rtd_server.connect_value = -1.0;
   EXPECT_EQ(Value(xlfRtd, {prog_id.get(), server.get(), &id, code.get()}), GridValue(-1.0));
-  EXPECT_EQ(Value(xlfRtd, {prog_id.get(), server.get(), &other, code.get()}), GridValue(-1.0));
-  EXPECT_EQ(Value(xlfRtd, {prog_id.get(), server.get(), &id, code.get()}), GridValue(0.0));
+  rtd_server.connect_value = std::u16string(u"second");
+  EXPECT_EQ(Value(xlfRtd, {prog_id.get(), server.get(), &other, code.get()}), GridValue(u"second"));
+  EXPECT_EQ(Value(xlfRtd, {prog_id.get(), server.get(), &id, code.get()}), GridValue(-1.0))
+      << "a known topic keeps its value";
+  EXPECT_EQ(rtd_server.connected.size(), 2u);
   api_.EndCell();
   const auto& calls = api_.RtdCallsOf(CellAddress{2, 1});
   ASSERT_EQ(calls.size(), 3u);

@@ -8,9 +8,12 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 
+#include "tools/xlhost/com_rtd_server.h"
+#include "tools/xlhost/host_process.h"
 #include "tools/xlhost/scenario.h"
 #include "tools/xlhost/scenario_runner.h"
 #include "tools/xlhost/xll_module_loader.h"
@@ -78,10 +81,20 @@ int main(int argc, char** argv) {
       std::cerr << "xlhost: " << scenario_path << ": " << error << "\n";
       return kExitUsage;
     }
-    orra::xlhost::ScenarioRunner runner(orra::xlhost::LoadXll, xll, scenario_path, std::cout);
-    g_excel = &runner.api();
-    const int failures = runner.Run(*steps);
-    g_excel = nullptr;
+    const std::unique_ptr<orra::xlhost::HostProcess> host = orra::xlhost::StartHostProcess();
+    if (!host) {
+      std::cerr << "xlhost: COM cannot be started on the main thread\n";
+      return kExitFailed;
+    }
+    const std::unique_ptr<orra::xlhost::RtdServerFactory> rtd_servers = orra::xlhost::MakeComRtdServerFactory();
+    int failures = 0;
+    {
+      // The runner, and with it every RTD server, is gone before COM is shut down.
+      orra::xlhost::ScenarioRunner runner(orra::xlhost::LoadXll, xll, scenario_path, std::cout, *rtd_servers, *host);
+      g_excel = &runner.api();
+      failures = runner.Run(*steps);
+      g_excel = nullptr;
+    }
     std::cout << scenario_path << ": " << (failures == 0 ? "passed" : "FAILED") << "\n";
     std::cout.flush();
     return failures == 0 ? 0 : kExitFailed;

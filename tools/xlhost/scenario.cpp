@@ -1,6 +1,7 @@
 #include "tools/xlhost/scenario.h"
 
 #include <charconv>
+#include <limits>
 #include <sstream>
 #include <string_view>
 #include <utility>
@@ -36,7 +37,19 @@ constexpr Keyword kKeywords[] = {
     {"expect-status-cleared", StepKind::kExpectStatusCleared},
     {"expect-allocations", StepKind::kExpectAllocations},
     {"print", StepKind::kPrint},
+    {"wait", StepKind::kWait},
+    {"wait-until", StepKind::kWaitUntil},
+    {"throttle", StepKind::kThrottle},
+    {"expect-topics", StepKind::kExpectTopics},
+    {"expect-rtd-value", StepKind::kExpectRtdValue},
+    {"fill", StepKind::kFill},
+    {"repeat", StepKind::kRepeat},
+    {"end-repeat", StepKind::kEndRepeat},
+    {"note-threads", StepKind::kNoteThreads},
+    {"expect-threads", StepKind::kExpectThreads},
 };
+
+constexpr size_t kAnyCount = std::numeric_limits<size_t>::max();
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -104,6 +117,28 @@ bool ParseOperands(Step& step, const std::vector<Token>& tokens, std::string_vie
     }
     return true;
   };
+  auto count_at = [&](size_t index, size_t limit) -> bool {
+    const std::string& digits = tokens[index].text;
+    const auto [end, failure] = std::from_chars(digits.data(), digits.data() + digits.size(), step.count);
+    if (tokens[index].quoted || failure != std::errc() || end != digits.data() + digits.size() || step.count > limit) {
+      error = "a count from 0 to " + std::to_string(limit) + " is wanted, not " + digits;
+      return false;
+    }
+    return true;
+  };
+  auto value_at = [&](size_t index) -> bool {
+    if (tokens[index].quoted) {
+      step.value = FromUtf8(tokens[index].text);
+      return true;
+    }
+    auto constant = ParseConstant(tokens[index].text);
+    if (!constant) {
+      error = "the value " + tokens[index].text + " is no text, number or TRUE/FALSE";
+      return false;
+    }
+    step.value = std::move(*constant);
+    return true;
+  };
   switch (step.kind) {
     case StepKind::kOpen:
       if (operands > 1) return exactly(1);
@@ -114,6 +149,8 @@ bool ParseOperands(Step& step, const std::vector<Token>& tokens, std::string_vie
     case StepKind::kClose:
     case StepKind::kPrint:
     case StepKind::kExpectStatusCleared:
+    case StepKind::kEndRepeat:
+    case StepKind::kNoteThreads:
       return exactly(0);
     case StepKind::kSet: {
       if (!cell_at(1)) return false;
@@ -176,8 +213,76 @@ bool ParseOperands(Step& step, const std::vector<Token>& tokens, std::string_vie
       }
       return true;
     }
+    case StepKind::kWait:
+    case StepKind::kThrottle:
+      return exactly(1) && count_at(1, kMaxWaitMs);
+    case StepKind::kWaitUntil:
+      if (operands != 2 && operands != 3) return exactly(3);
+      if (!cell_at(1) || !value_at(2)) return false;
+      if (operands == 2) {
+        step.count = kDefaultWaitUntilMs;
+        return true;
+      }
+      return count_at(3, kMaxWaitMs);
+    case StepKind::kExpectTopics:
+      return exactly(1) && count_at(1, kAnyCount);
+    case StepKind::kExpectRtdValue:
+      return exactly(2) && cell_at(1) && value_at(2);
+    case StepKind::kFill: {
+      if (operands < 2) return exactly(2);
+      const std::string& range = tokens[1].text;
+      const size_t colon = range.find(':');
+      const auto first = colon == std::string::npos ? std::nullopt : ParseA1(range.substr(0, colon));
+      const auto last = colon == std::string::npos ? std::nullopt : ParseA1(range.substr(colon + 1));
+      if (tokens[1].quoted || !first || !last || last->row < first->row || last->column < first->column) {
+        error = "a range such as B1:B1000 is wanted";
+        return false;
+      }
+      const size_t cells = static_cast<size_t>(last->row - first->row + 1) *
+                           static_cast<size_t>(last->column - first->column + 1);
+      if (cells > kMaxFilledCells) {
+        error = "at most " + std::to_string(kMaxFilledCells) + " cells are filled at once";
+        return false;
+      }
+      step.cell = first;
+      step.last_cell = last;
+      if (rest_after_cell.empty() || rest_after_cell.front() != '=') {
+        error = "a =formula is wanted";
+        return false;
+      }
+      step.formula = ParseFormula(rest_after_cell, error);
+      return step.formula.has_value();
+    }
+    case StepKind::kRepeat:
+      return exactly(1) && count_at(1, kMaxRepetitions);
+    case StepKind::kExpectThreads:
+      if (operands == 0) return true;
+      return exactly(1) && count_at(1, kAnyCount);
   }
   return false;
+}
+
+// Pairs every repeat with its end-repeat, innermost first.
+bool MatchRepetitions(std::vector<Step>& steps, std::string& error) {
+  std::vector<size_t> open;
+  for (size_t i = 0; i < steps.size(); ++i) {
+    if (steps[i].kind == StepKind::kRepeat) {
+      open.push_back(i);
+    } else if (steps[i].kind == StepKind::kEndRepeat) {
+      if (open.empty()) {
+        error = "line " + std::to_string(steps[i].line) + ": end-repeat without a repeat";
+        return false;
+      }
+      steps[i].partner = open.back();
+      steps[open.back()].partner = i;
+      open.pop_back();
+    }
+  }
+  if (!open.empty()) {
+    error = "line " + std::to_string(steps[open.back()].line) + ": repeat without an end-repeat";
+    return false;
+  }
+  return true;
 }
 
 // What follows the keyword and the cell on a set line, trimmed.
@@ -227,6 +332,7 @@ std::optional<std::vector<Step>> ParseScenario(const std::string& text, std::str
     error = "line " + std::to_string(number) + ": " + problem + ": " + line;
     return std::nullopt;
   }
+  if (!MatchRepetitions(steps, error)) return std::nullopt;
   return steps;
 }
 

@@ -31,6 +31,17 @@ enum class StepKind {
   kExpectStatusCleared,  // expect-status-cleared
   kExpectAllocations,    // expect-allocations COUNT
   kPrint,                // print
+  // RTD through a real server, the waits that let it answer, and the load loop
+  kWait,                 // wait MS
+  kWaitUntil,            // wait-until CELL VALUE [MS]
+  kThrottle,             // throttle MS
+  kExpectTopics,         // expect-topics COUNT
+  kExpectRtdValue,       // expect-rtd-value CELL VALUE
+  kFill,                 // fill CELL:CELL =FORMULA
+  kRepeat,               // repeat COUNT
+  kEndRepeat,            // end-repeat
+  kNoteThreads,          // note-threads
+  kExpectThreads,        // expect-threads [MORE]
 };
 
 struct Step {
@@ -42,8 +53,17 @@ struct Step {
   std::optional<Formula> formula;     // set's formula
   GridValue value;                    // set's constant (empty clears), expect's value
   std::vector<std::u16string> texts;  // expect-rtd's, expect-registered's, expect-status's texts
-  size_t count = 0;                   // expect-allocations
+  size_t count = 0;                   // expect-allocations; the milliseconds, counts and
+                                      // rounds of the RTD steps
+  std::optional<CellAddress> last_cell;  // fill's range ends here
+  size_t partner = 0;                    // the index of a repeat's end-repeat, and back
 };
+
+// Bounds of what a scenario may ask, so that a typing slip cannot hang or swamp a run.
+inline constexpr size_t kMaxWaitMs = 600000;
+inline constexpr size_t kDefaultWaitUntilMs = 10000;
+inline constexpr size_t kMaxRepetitions = 1000;
+inline constexpr size_t kMaxFilledCells = 100000;
 
 // The steps of `text`; on a malformed line, none, and `error` names the line and what is wrong.
 std::optional<std::vector<Step>> ParseScenario(const std::string& text, std::string& error);

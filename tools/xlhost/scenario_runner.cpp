@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 
 #include "common/utf8.h"
 #include "tools/xlhost/xloper_conversion.h"
@@ -12,6 +13,8 @@ namespace {
 
 constexpr uint64_t kFirstSheetId = 1;
 constexpr int kOpened = 1;
+// A wait looks at the servers' notices this often, as Excel looks between its idle messages.
+constexpr int64_t kPumpSliceMs = 20;
 
 std::string Quoted(std::u16string_view text) { return '"' + ToUtf8(text) + '"'; }
 
@@ -57,16 +60,30 @@ XLOPER12 ArgumentValue(const GridValue& value, std::u16string& storage) {
 }  // namespace
 
 ScenarioRunner::ScenarioRunner(XllLoader loader, std::string default_xll, std::string name,
-                               std::ostream& out)
+                               std::ostream& out, RtdServerFactory& rtd_servers, HostProcess& host)
     : loader_(std::move(loader)),
       default_xll_(std::move(default_xll)),
       name_(std::move(name)),
       out_(out),
       sheet_(u"Book1.xlsx", u"Sheet1", kFirstSheetId),
-      api_(sheet_, memory_, topics_) {}
+      host_(host),
+      rtd_(rtd_servers),
+      api_(sheet_, memory_, rtd_) {}
 
 int ScenarioRunner::Run(const std::vector<Step>& steps) {
-  for (const Step& step : steps) {
+  // The rounds still to run of each repeat, by its index; ParseScenario paired the steps.
+  std::vector<size_t> rounds_left(steps.size());
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const Step& step = steps[i];
+    if (step.kind == StepKind::kRepeat) {
+      rounds_left[i] = step.count;
+      if (step.count == 0) i = step.partner;
+      continue;
+    }
+    if (step.kind == StepKind::kEndRepeat) {
+      if (--rounds_left[step.partner] > 0) i = step.partner;
+      continue;
+    }
     if (!RunStep(step)) break;
   }
   Finish();
@@ -79,10 +96,12 @@ bool ScenarioRunner::RunStep(const Step& step) {
     case StepKind::kAdd: RunAutoEntry(step, "xlAutoAdd"); return true;
     case StepKind::kRemove: RunAutoEntry(step, "xlAutoRemove"); return true;
     case StepKind::kClose:
+      rtd_.TerminateAll();
       RunAutoEntry(step, "xlAutoClose");
       CloseModule();
       return true;
     case StepKind::kSet:
+      rtd_.SetCellCalls(*step.cell, {});
       if (step.formula) {
         sheet_.SetFormula(*step.cell, *step.formula);
       } else if (std::holds_alternative<std::monostate>(step.value)) {
@@ -103,6 +122,21 @@ bool ScenarioRunner::RunStep(const Step& step) {
       }
       return true;
     case StepKind::kPrint: out_ << PrintGrid(sheet_); return true;
+    case StepKind::kWait: Wait(static_cast<int64_t>(step.count), nullptr); return true;
+    case StepKind::kWaitUntil: {
+      const std::string wanted = ShownText(step.value);
+      const CellAddress cell = *step.cell;
+      if (!Wait(static_cast<int64_t>(step.count), [&] { return ShownText(sheet_.ValueAt(cell)) == wanted; })) {
+        Fail(step, "after " + std::to_string(step.count) + " ms the cell shows " + Describe(sheet_.ValueAt(cell)));
+      }
+      return true;
+    }
+    case StepKind::kThrottle: rtd_.set_throttle_ms(static_cast<int64_t>(step.count)); return true;
+    case StepKind::kFill: Fill(step); return true;
+    case StepKind::kNoteThreads: noted_threads_ = host_.ThreadCount(); return true;
+    case StepKind::kExpectTopics:
+    case StepKind::kExpectRtdValue:
+    case StepKind::kExpectThreads: CheckRtd(step); return true;
     default: Check(step); return true;
   }
 }
@@ -144,6 +178,8 @@ void ScenarioRunner::RunAutoEntry(const Step& step, const char* entry) {
 void ScenarioRunner::CloseModule() {
   module_.reset();
   api_.set_xll_path(std::nullopt);
+  // The RTD server's reference to the DLL goes too, so that closing unloads it as in Excel.
+  host_.ReleaseUnusedLibraries();
 }
 
 void ScenarioRunner::Evaluate(CellAddress cell) {
@@ -180,6 +216,7 @@ void ScenarioRunner::Evaluate(CellAddress cell) {
   api_.BeginCell(cell);
   XLOPER12* result = module_->CallFunction(procedure, pointers);
   api_.EndCell();
+  rtd_.SetCellCalls(cell, api_.RtdCallsOf(cell));
   // No result pointer is what a function answers when it has no value to give; Excel shows
   // #NUM! for it. A result of no value (missing, empty) is read as 0.
   if (result == nullptr) {
@@ -269,6 +306,7 @@ void ScenarioRunner::Fail(const Step& step, const std::string& what) {
 }
 
 void ScenarioRunner::Finish() {
+  rtd_.TerminateAll();
   if (module_) {
     module_->RunAutoEntry("xlAutoClose");
     CloseModule();
@@ -282,6 +320,63 @@ void ScenarioRunner::Finish() {
     out_ << name_ << ": " << memory_.bad_frees()
          << " xlFree calls gave back memory this host had not handed out or had back already\n";
     ++failures_;
+  }
+}
+
+bool ScenarioRunner::Wait(int64_t duration_ms, const std::function<bool()>& done) {
+  const int64_t deadline = host_.NowMs() + duration_ms;
+  for (;;) {
+    for (const CellAddress cell : rtd_.Refresh(host_.NowMs())) Evaluate(cell);
+    if (done && done()) return true;
+    const int64_t left = deadline - host_.NowMs();
+    if (left <= 0) return done == nullptr;
+    host_.PumpMessages(std::min(left, kPumpSliceMs));
+  }
+}
+
+void ScenarioRunner::Fill(const Step& step) {
+  for (int32_t row = step.cell->row; row <= step.last_cell->row; ++row) {
+    for (int32_t column = step.cell->column; column <= step.last_cell->column; ++column) {
+      const CellAddress cell{row, column};
+      rtd_.SetCellCalls(cell, {});
+      sheet_.SetFormula(cell, *step.formula);
+    }
+  }
+}
+
+void ScenarioRunner::CheckRtd(const Step& step) {
+  switch (step.kind) {
+    case StepKind::kExpectTopics:
+      if (rtd_.topic_count() != step.count) {
+        Fail(step, std::to_string(rtd_.topic_count()) + " topics are connected");
+      }
+      return;
+    case StepKind::kExpectRtdValue: {
+      const std::vector<RtdCall>& calls = api_.RtdCallsOf(*step.cell);
+      if (calls.empty()) {
+        Fail(step, "the cell called no xlfRtd");
+        return;
+      }
+      const std::optional<GridValue> value = rtd_.TopicValue(calls.back());
+      if (!value) {
+        Fail(step, "the topic of the cell's xlfRtd is not connected");
+      } else if (ShownText(*value) != ShownText(step.value) || value->index() != step.value.index()) {
+        Fail(step, "the topic holds " + Describe(*value));
+      }
+      return;
+    }
+    case StepKind::kExpectThreads: {
+      const std::optional<size_t> threads = host_.ThreadCount();
+      if (!noted_threads_ || !threads) {
+        Fail(step, "the thread count is not known (note-threads first)");
+      } else if (*threads > *noted_threads_ + step.count) {
+        Fail(step, std::to_string(*threads) + " threads run, " + std::to_string(*noted_threads_) +
+                       " did at note-threads");
+      }
+      return;
+    }
+    default:
+      return;
   }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // Runs a scenario's steps against an XLL: opens it as Excel does (xlAutoOpen), keeps the sheet,
 // evaluates formulas by calling the XLL's worksheet functions with XLOPER12 arguments while
-// ExcelApi answers their C API calls, and checks the expectations. Every failed expectation is
+// ExcelApi answers their C API calls, and checks the expectations. Its xlfRtd drives real RTD
+// servers through RtdClient; they answer while a wait step pumps the thread's messages, and the
+// cells of the topics they report are evaluated again. Every failed expectation is
 // reported on `out` with its line, what was expected and what was seen; the run goes on, so
 // one run shows every difference. At the end an XLL still open is closed, as Excel closes it
 // when it exits, and memory of the C API that was never given back is reported as a leak.
@@ -17,7 +19,9 @@
 
 #include "tools/xlhost/excel_api.h"
 #include "tools/xlhost/host_memory.h"
-#include "tools/xlhost/rtd_link.h"
+#include "tools/xlhost/host_process.h"
+#include "tools/xlhost/rtd_client.h"
+#include "tools/xlhost/rtd_server_port.h"
 #include "tools/xlhost/scenario.h"
 #include "tools/xlhost/sheet.h"
 #include "tools/xlhost/xll_module.h"
@@ -29,8 +33,10 @@ using XllLoader = std::function<std::unique_ptr<XllModule>(const std::string& pa
 
 class ScenarioRunner {
  public:
-  // `default_xll` is what a bare "open" loads; `name` heads every message.
-  ScenarioRunner(XllLoader loader, std::string default_xll, std::string name, std::ostream& out);
+  // `default_xll` is what a bare "open" loads; `name` heads every message. `rtd_servers`
+  // starts the servers xlfRtd names; `host` is pumped while a step waits.
+  ScenarioRunner(XllLoader loader, std::string default_xll, std::string name, std::ostream& out,
+                 RtdServerFactory& rtd_servers, HostProcess& host);
 
   // The count of failures: expectations not met, steps that could not run, and at the end a
   // leak or a bad give-back of C API memory.
@@ -50,13 +56,22 @@ class ScenarioRunner {
   void Fail(const Step& step, const std::string& what);
   void Finish();
 
+  // Pumps messages for up to `duration_ms`, evaluating again the cells whose topics a refresh
+  // changed, until `done` holds (when given); whether it did.
+  bool Wait(int64_t duration_ms, const std::function<bool()>& done);
+  void Fill(const Step& step);
+  // The checks of the RTD steps: expect-topics, expect-rtd-value, expect-threads.
+  void CheckRtd(const Step& step);
+
   XllLoader loader_;
   std::string default_xll_;
   std::string name_;
   std::ostream& out_;
   Sheet sheet_;
   HostMemory memory_;
-  LocalTopicTable topics_;
+  HostProcess& host_;
+  RtdClient rtd_;
+  std::optional<size_t> noted_threads_;
   ExcelApi api_;
   std::unique_ptr<XllModule> module_;
   int failures_ = 0;

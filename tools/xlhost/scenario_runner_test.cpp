@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "testing/xloper_values.h"
+#include "tools/xlhost/rtd_test_doubles.h"
 
 namespace orra::xlhost {
 namespace {
@@ -67,6 +68,8 @@ class ScenarioRunnerTest : public ::testing::Test {
 
   FakeXll xll_;
   std::ostringstream out_;
+  FakeRtdServerFactory rtd_servers_;
+  FakeHostProcess host_;
   ScenarioRunner runner_{[this](const std::string& path, std::string& error) -> std::unique_ptr<XllModule> {
                            if (path != "fake.xll") {
                              error = "no such file";
@@ -74,7 +77,7 @@ class ScenarioRunnerTest : public ::testing::Test {
                            }
                            return std::make_unique<FakeModule>(xll_);
                          },
-                         "fake.xll", "test.txt", out_};
+                         "fake.xll", "test.txt", out_, rtd_servers_, host_};
   XLOPER12 result_{};
 };
 
@@ -207,6 +210,97 @@ TEST_F(ScenarioRunnerTest, RemoveAndCloseRunTheirEntries) {
   xll_.auto_entries["xlAutoRemove"] = [] { return 1; };
   EXPECT_EQ(Run("open\nremove\nclose\nremove\n"), 1) << "nothing is open for the last one";
   EXPECT_EQ(xll_.entries_run, (std::vector<std::string>{"xlAutoOpen", "xlAutoRemove", "xlAutoClose"}));
+}
+
+// A worksheet function that calls RTD with its one text argument as the topic and shows what
+// RTD answers, as the add-in's functions do with their topic lists; counts its evaluations.
+class RtdScenarioTest : public ScenarioRunnerTest {
+ protected:
+  RtdScenarioTest() {
+    rtd_servers_.servers[u"Orra.Rtd"];
+    xll_.functions["LIVE"] = [this](auto arguments) {
+      ++evaluations_;
+      const XlText prog_id(u"Orra.Rtd"), server(u"");
+      Excel(xlfRtd, result_, {prog_id.get(), server.get(), arguments[0]});
+      result_.xltype |= xlbitXLFree;
+      return &result_;
+    };
+  }
+  FakeRtdServerState& server() { return rtd_servers_.servers.at(u"Orra.Rtd"); }
+
+  int evaluations_ = 0;
+};
+
+TEST_F(RtdScenarioTest, AWaitRefreshesWhenTheServerAsksAndEvaluatesTheCellsOfItsTopicsAgain) {
+  // The server asks for a refresh 500 ms into the wait; its report names A1's topic only.
+  host_.on_pump = [this] {
+    if (host_.now_ms < 500 || server().refreshes > 0) return;
+    server().update_notified = true;
+    server().next_refresh = std::vector<TopicUpdate>{{server().connected.at(0).first, 12.5}};
+  };
+  EXPECT_EQ(Run("open\nset A1 =LIVE(\"close\")\nset A2 =LIVE(\"open\")\ncalc\nexpect A1 -1\n"
+                "expect-topics 2\nwait-until A1 12.5 3000\nexpect A2 -1\nexpect-rtd-value A1 12.5\n"
+                "expect-rtd-value A2 -1\nexpect-allocations 0\n"),
+            0)
+      << out_.str();
+  EXPECT_EQ(evaluations_, 3) << "A1 once more, A2 not";
+  EXPECT_EQ(server().refreshes, 1);
+  EXPECT_GE(host_.now_ms, 500);
+  EXPECT_LT(host_.now_ms, 600) << "wait-until stops as soon as the cell shows the value";
+}
+
+TEST_F(RtdScenarioTest, TheThrottleHoldsASecondRefreshBack) {
+  host_.on_pump = [this] { server().update_notified = true; };
+  EXPECT_EQ(Run("throttle 1000\nopen\nset A1 =LIVE(\"close\")\ncalc\nwait 2500\n"), 0) << out_.str();
+  EXPECT_EQ(server().refreshes, 3) << "at 20, 1020 and 2020 ms";
+}
+
+TEST_F(RtdScenarioTest, AWaitUntilThatTimesOutFailsWithWhatTheCellShows) {
+  EXPECT_EQ(Run("open\nset A1 =LIVE(\"close\")\ncalc\nwait-until A1 5 200\n"), 1);
+  EXPECT_NE(out_.str().find("failed: after 200 ms the cell shows the number -1"), std::string::npos) << out_.str();
+  EXPECT_EQ(host_.now_ms, 200);
+}
+
+TEST_F(RtdScenarioTest, ChangingOrClearingAFormulaDisconnectsItsTopicAndClosingTerminates) {
+  EXPECT_EQ(Run("open\nset A1 =LIVE(\"close\")\nset A2 =LIVE(\"open\")\ncalc\n"
+                "set A1 =LIVE(\"high\")\nexpect-topics 1\ncalc A1\nexpect-topics 2\nset A2\nexpect-topics 1\n"
+                "close\nexpect-topics 0\n"),
+            0)
+      << out_.str();
+  EXPECT_EQ(server().disconnected.size(), 3u);
+  EXPECT_EQ(server().terminations, 1);
+  EXPECT_FALSE(server().alive);
+  EXPECT_EQ(xll_.entries_run, (std::vector<std::string>{"xlAutoOpen", "xlAutoClose"}));
+  EXPECT_EQ(host_.library_releases, 1) << "closing lets COM unload what no object holds";
+}
+
+TEST_F(RtdScenarioTest, AnUnregisteredProgIdShowsNotAvailable) {
+  rtd_servers_.servers.clear();
+  EXPECT_EQ(Run("open\nset A1 =LIVE(\"close\")\ncalc\nexpect A1 \"#N/A\"\nexpect-topics 0\n"), 0) << out_.str();
+}
+
+TEST_F(RtdScenarioTest, RepeatsRunTheirStepsTheGivenNumberOfTimes) {
+  EXPECT_EQ(Run("repeat 3\nopen\nfill A1:B50 =LIVE(\"close\")\ncalc\nexpect-topics 1\n"
+                "repeat 0\nclose\nend-repeat\nclose\nend-repeat\n"),
+            0)
+      << out_.str();
+  EXPECT_EQ(runner_.sheet().cells().size(), 100u);
+  EXPECT_EQ(evaluations_, 300);
+  EXPECT_EQ(server().starts, 3) << "each round's close terminated the server";
+  EXPECT_EQ(server().connected.size(), 3u);
+  EXPECT_EQ(server().terminations, 3);
+}
+
+TEST_F(RtdScenarioTest, ThreadsAreCountedAgainstTheNotedCount) {
+  host_.threads = 4;
+  EXPECT_EQ(Run("expect-threads\n"), 1) << "nothing noted";
+  host_.threads = 4;
+  EXPECT_EQ(Run("note-threads\nexpect-threads 3\n"), 1) << "no new failure";
+  host_.threads = 6;
+  EXPECT_EQ(Run("expect-threads 2\n"), 1);
+  host_.threads = 8;
+  EXPECT_EQ(Run("expect-threads 2\n"), 2);
+  EXPECT_NE(out_.str().find("failed: 8 threads run, 4 did at note-threads"), std::string::npos) << out_.str();
 }
 
 }  // namespace

@@ -55,6 +55,50 @@ TEST(ScenarioTest, ReadsEveryStep) {
   EXPECT_EQ((*steps)[21].kind, StepKind::kPrint);
 }
 
+TEST(ScenarioTest, ReadsTheRtdStepsAndPairsRepetitions) {
+  const std::string text =
+      "throttle 0\n"
+      "repeat 20\n"
+      "fill B1:C500 =XDP(\"600000.SH\", \"close\")\n"
+      "repeat 2\n"
+      "wait 300\n"
+      "end-repeat\n"
+      "end-repeat\n"
+      "wait-until B1 \"12.5\"\n"
+      "wait-until B1 12.5 4000\n"
+      "expect-topics 1000\n"
+      "expect-rtd-value B1 -1\n"
+      "note-threads\n"
+      "expect-threads\n"
+      "expect-threads 2\n";
+  std::string error;
+  const auto steps = ParseScenario(text, error);
+  ASSERT_TRUE(steps) << error;
+  ASSERT_EQ(steps->size(), 14u);
+  const std::vector<Step>& s = *steps;
+  EXPECT_EQ(s[0].kind, StepKind::kThrottle);
+  EXPECT_EQ(s[0].count, 0u);
+  EXPECT_EQ(s[1].count, 20u);
+  EXPECT_EQ(s[1].partner, 6u);
+  EXPECT_EQ(s[6].partner, 1u);
+  EXPECT_EQ(s[3].partner, 5u) << "the inner pair";
+  EXPECT_EQ(s[5].partner, 3u);
+  EXPECT_EQ(s[2].cell, (CellAddress{0, 1}));
+  EXPECT_EQ(s[2].last_cell, (CellAddress{499, 2}));
+  ASSERT_TRUE(s[2].formula);
+  EXPECT_EQ(s[2].formula->name, "XDP");
+  EXPECT_EQ(s[4].count, 300u);
+  EXPECT_EQ(s[7].value, GridValue(u"12.5"));
+  EXPECT_EQ(s[7].count, kDefaultWaitUntilMs);
+  EXPECT_EQ(s[8].value, GridValue(12.5));
+  EXPECT_EQ(s[8].count, 4000u);
+  EXPECT_EQ(s[9].count, 1000u);
+  EXPECT_EQ(s[10].value, GridValue(-1.0));
+  EXPECT_EQ(s[11].kind, StepKind::kNoteThreads);
+  EXPECT_EQ(s[12].count, 0u);
+  EXPECT_EQ(s[13].count, 2u);
+}
+
 TEST(ScenarioTest, ABadLineIsNamedWithWhatIsWrong) {
   struct Case {
     const char* text;
@@ -71,6 +115,18 @@ TEST(ScenarioTest, ABadLineIsNamedWithWhatIsWrong) {
       {"expect-registered XDP QQ \"a\"\n", "line 1: expect-registered: operand 2 (QQ) must be a quoted text"},
       {"expect-allocations many\n", "line 1: expect-allocations: a count"},
       {"close now\n", "line 1: close: takes 0 operands"},
+      {"wait\n", "line 1: wait: takes 1 operand, not 0"},
+      {"wait 600001\n", "line 1: wait: a count from 0 to 600000"},
+      {"wait -5\n", "line 1: wait: a count"},
+      {"wait-until A1\n", "line 1: wait-until: takes 3 operands"},
+      {"repeat 1001\nend-repeat\n", "line 1: repeat: a count from 0 to 1000"},
+      {"repeat 2\nwait 1\n", "line 1: repeat without an end-repeat"},
+      {"wait 1\nend-repeat\n", "line 2: end-repeat without a repeat"},
+      {"fill B5:B1 =F()\n", "line 1: fill: a range such as B1:B1000"},
+      {"fill B1 =F()\n", "line 1: fill: a range"},
+      {"fill A1:Z10000 =F()\n", "line 1: fill: at most 100000 cells"},
+      {"fill A1:A2 5\n", "line 1: fill: a =formula is wanted"},
+      {"expect-rtd-value A1 nothing\n", "line 1: expect-rtd-value: the value nothing is no text"},
   };
   for (const Case& c : cases) {
     std::string error;
