@@ -371,6 +371,33 @@ TEST_F(OrraExcelUnderWine, EachInterfaceAnswersItsOwnNamesAndDispatchIds) {
   }
 }
 
+TEST_F(OrraExcelUnderWine, TheRibbonIsServedThroughItsInterfaceAndByName) {
+  ComPtr<IRibbonExtensibility> ribbon = Create<IRibbonExtensibility>();
+  ASSERT_TRUE(ribbon);
+  BSTR xml = nullptr;
+  ASSERT_EQ(ribbon->GetCustomUI(nullptr, &xml), S_OK);
+  ASSERT_NE(xml, nullptr);
+  EXPECT_NE(std::wstring(xml, SysStringLen(xml)).find(L"id=\"OrraTab\""), std::wstring::npos);
+  SysFreeString(xml);
+
+  // The XML's "GetEnabled" reaches getEnabled (4) through the object's IDispatch.
+  ComPtr<IDispatch> dispatch;
+  ASSERT_EQ(ribbon->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.Put())), S_OK);
+  DISPPARAMS params = {};
+  VARIANT control;
+  control.vt = VT_DISPATCH;
+  control.pdispVal = nullptr;
+  params.rgvarg = &control;
+  params.cArgs = 1;
+  VARIANT result;
+  VariantInit(&result);
+  ASSERT_EQ(dispatch->Invoke(IdOf(dispatch.Get(), L"GetEnabled"), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                             &params, &result, nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(result.vt, VT_BOOL);
+  EXPECT_EQ(result.boolVal, VARIANT_TRUE);
+}
+
 // Arguments as Invoke wants them: the last one first.
 HRESULT InvokeByName(IDispatch* dispatch, const wchar_t* name, std::vector<VARIANT> arguments, VARIANT* result) {
   const DISPID id = IdOf(dispatch, name);
