@@ -256,7 +256,6 @@ TEST_F(OrraExcelUnderWine, TheFactoryMakesObjectsOfItsClassOnlyAndTheModuleCount
   ASSERT_TRUE(factory);
   EXPECT_EQ(can_unload_now_(), S_FALSE) << "a factory reference keeps the DLL";
 
-  ComPtr<IUnknown> outer;
   void* aggregated = reinterpret_cast<void*>(1);
   EXPECT_EQ(factory->CreateInstance(factory.Get(), IID_IUnknown, &aggregated), CLASS_E_NOAGGREGATION);
   EXPECT_EQ(aggregated, nullptr);
@@ -277,7 +276,6 @@ TEST_F(OrraExcelUnderWine, TheFactoryMakesObjectsOfItsClassOnlyAndTheModuleCount
   again.Reset();
   EXPECT_EQ(can_unload_now_(), S_OK);
 
-  ComPtr<IRtdServer> refused;
   ComPtr<IClassFactory> last = Factory();
   void* unknown = reinterpret_cast<void*>(1);
   EXPECT_EQ(last->CreateInstance(nullptr, IID_IClassFactory, &unknown), E_NOINTERFACE);
@@ -314,7 +312,8 @@ TEST_F(OrraExcelUnderWine, QueryInterfaceAnswersEachInterfaceWithItsOwnPointer) 
   ASSERT_EQ(static_cast<IUnknown*>(rtd)->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.Put())), S_OK);
   EXPECT_EQ(identity.Get(), tessel);
 
-  for (REFIID refused : {IID_IClassFactory, __uuidof(IRTDUpdateEvent), __uuidof(IRibbonControl), kApplicationInterfaceId}) {
+  for (REFIID refused :
+       {IID_IClassFactory, __uuidof(IRTDUpdateEvent), __uuidof(IRibbonControl), kApplicationInterfaceId}) {
     void* pointer = reinterpret_cast<void*>(1);
     EXPECT_EQ(object->QueryInterface(refused, &pointer), E_NOINTERFACE);
     EXPECT_EQ(pointer, nullptr);
