@@ -5,8 +5,8 @@
 // and dispatch ids (the ids of different interfaces collide: 1, 10 and 11 mean different
 // methods on ITesselExcel, _IDTExtensibility2 and IRtdServer), and overrides only IUnknown.
 //
-// Invoke accepts an argument that the description passes by reference both in that form and by
-// value: callers such as Excel's RTD client send VT_BYREF forms, others send plain values.
+// ITypeInfo::Invoke takes an argument the description passes by reference in its VT_BYREF form,
+// as Excel's RTD client sends it, and also by value (the tests check both under Wine).
 //
 // The thread of the object's apartment (Excel's main thread).
 
@@ -21,20 +21,12 @@ namespace orra {
 // interfaces as the DLL declares them (read from the resource only, never registered).
 enum class TypeLibraryResource { kOwn = 1, kOffice = 2 };
 
-// The type descriptions of one interface: the dispatch one that GetTypeInfo hands out and the
-// vtable one that Invoke calls through (the same for a pure dispatch interface).
-struct InterfaceTypeInfo {
-  ComPtr<ITypeInfo> dispatch;
-  ComPtr<ITypeInfo> vtable;
-};
-
 // Reads the description of `interface_id` from the DLL's own resource `library`.
-HRESULT LoadInterfaceTypeInfo(TypeLibraryResource library, REFIID interface_id, InterfaceTypeInfo& info) noexcept;
+HRESULT LoadInterfaceTypeInfo(TypeLibraryResource library, REFIID interface_id, ComPtr<ITypeInfo>& info) noexcept;
 
 HRESULT GetIdsOfNamesByTypeInfo(ITypeInfo* info, REFIID riid, LPOLESTR* names, UINT count, DISPID* ids) noexcept;
 
-// ITypeInfo::Invoke on `self` (the interface the description describes), by-value arguments
-// first turned into the by-reference forms the description asks for.
+// ITypeInfo::Invoke on `self`, the interface the description describes.
 HRESULT InvokeByTypeInfo(ITypeInfo* info, void* self, DISPID member, REFIID riid, WORD flags, DISPPARAMS* params,
                          VARIANT* result, EXCEPINFO* exception, UINT* argument_error) noexcept;
 
@@ -53,7 +45,7 @@ class DispatchOf : public I {
     if (index != 0) return DISP_E_BADINDEX;
     const HRESULT loaded = Load();
     if (FAILED(loaded)) return loaded;
-    *info = ComPtr<ITypeInfo>::Share(info_.dispatch.Get()).Detach();
+    *info = ComPtr<ITypeInfo>::Share(info_.Get()).Detach();
     return S_OK;
   }
 
@@ -61,24 +53,24 @@ class DispatchOf : public I {
                                           DISPID* ids) noexcept override {
     const HRESULT loaded = Load();
     if (FAILED(loaded)) return loaded;
-    return GetIdsOfNamesByTypeInfo(info_.vtable.Get(), riid, names, count, ids);
+    return GetIdsOfNamesByTypeInfo(info_.Get(), riid, names, count, ids);
   }
 
   HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                    EXCEPINFO* exception, UINT* argument_error) noexcept override {
     const HRESULT loaded = Load();
     if (FAILED(loaded)) return loaded;
-    return InvokeByTypeInfo(info_.vtable.Get(), static_cast<I*>(this), member, riid, flags, params, result, exception,
+    return InvokeByTypeInfo(info_.Get(), static_cast<I*>(this), member, riid, flags, params, result, exception,
                             argument_error);
   }
 
  private:
   HRESULT Load() noexcept {
-    if (info_.vtable) return S_OK;
+    if (info_) return S_OK;
     return LoadInterfaceTypeInfo(kLibrary, __uuidof(I), info_);
   }
 
-  InterfaceTypeInfo info_;
+  ComPtr<ITypeInfo> info_;
 };
 
 }  // namespace orra

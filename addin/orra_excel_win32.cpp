@@ -208,7 +208,8 @@ HRESULT COrraExcel::ConnectData(LONG topic_id, SAFEARRAY** strings, VARIANT_BOOL
       SetTopicValue(*value, RtdServer::kInitialValue);
       return S_OK;
     }
-    const std::optional<int32_t> answer = session_.rtd().ConnectData(topic_id, topics.value_or(std::vector<std::u16string>{}));
+    const std::optional<int32_t> answer =
+        session_.rtd().ConnectData(topic_id, topics.value_or(std::vector<std::u16string>{}));
     if (answer) SetTopicValue(*value, *answer);
     return S_OK;
   });

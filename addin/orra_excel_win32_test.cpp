@@ -256,7 +256,6 @@ TEST_F(OrraExcelUnderWine, TheFactoryMakesObjectsOfItsClassOnlyAndTheModuleCount
   ASSERT_TRUE(factory);
   EXPECT_EQ(can_unload_now_(), S_FALSE) << "a factory reference keeps the DLL";
 
-  ComPtr<IUnknown> outer;
   void* aggregated = reinterpret_cast<void*>(1);
   EXPECT_EQ(factory->CreateInstance(factory.Get(), IID_IUnknown, &aggregated), CLASS_E_NOAGGREGATION);
   EXPECT_EQ(aggregated, nullptr);
@@ -277,7 +276,6 @@ TEST_F(OrraExcelUnderWine, TheFactoryMakesObjectsOfItsClassOnlyAndTheModuleCount
   again.Reset();
   EXPECT_EQ(can_unload_now_(), S_OK);
 
-  ComPtr<IRtdServer> refused;
   ComPtr<IClassFactory> last = Factory();
   void* unknown = reinterpret_cast<void*>(1);
   EXPECT_EQ(last->CreateInstance(nullptr, IID_IClassFactory, &unknown), E_NOINTERFACE);
@@ -314,7 +312,8 @@ TEST_F(OrraExcelUnderWine, QueryInterfaceAnswersEachInterfaceWithItsOwnPointer) 
   ASSERT_EQ(static_cast<IUnknown*>(rtd)->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.Put())), S_OK);
   EXPECT_EQ(identity.Get(), tessel);
 
-  for (REFIID refused : {IID_IClassFactory, __uuidof(IRTDUpdateEvent), __uuidof(IRibbonControl), kApplicationInterfaceId}) {
+  for (REFIID refused :
+       {IID_IClassFactory, __uuidof(IRTDUpdateEvent), __uuidof(IRibbonControl), kApplicationInterfaceId}) {
     void* pointer = reinterpret_cast<void*>(1);
     EXPECT_EQ(object->QueryInterface(refused, &pointer), E_NOINTERFACE);
     EXPECT_EQ(pointer, nullptr);
@@ -369,6 +368,33 @@ TEST_F(OrraExcelUnderWine, EachInterfaceAnswersItsOwnNamesAndDispatchIds) {
     ComPtr<ITypeInfo> beyond;
     EXPECT_EQ(dispatch->GetTypeInfo(1, LOCALE_USER_DEFAULT, beyond.Put()), DISP_E_BADINDEX);
   }
+}
+
+TEST_F(OrraExcelUnderWine, TheRibbonIsServedThroughItsInterfaceAndByName) {
+  ComPtr<IRibbonExtensibility> ribbon = Create<IRibbonExtensibility>();
+  ASSERT_TRUE(ribbon);
+  BSTR xml = nullptr;
+  ASSERT_EQ(ribbon->GetCustomUI(nullptr, &xml), S_OK);
+  ASSERT_NE(xml, nullptr);
+  EXPECT_NE(std::wstring(xml, SysStringLen(xml)).find(L"id=\"OrraTab\""), std::wstring::npos);
+  SysFreeString(xml);
+
+  // The XML's "GetEnabled" reaches getEnabled (4) through the object's IDispatch.
+  ComPtr<IDispatch> dispatch;
+  ASSERT_EQ(ribbon->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.Put())), S_OK);
+  DISPPARAMS params = {};
+  VARIANT control;
+  control.vt = VT_DISPATCH;
+  control.pdispVal = nullptr;
+  params.rgvarg = &control;
+  params.cArgs = 1;
+  VARIANT result;
+  VariantInit(&result);
+  ASSERT_EQ(dispatch->Invoke(IdOf(dispatch.Get(), L"GetEnabled"), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                             &params, &result, nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(result.vt, VT_BOOL);
+  EXPECT_EQ(result.boolVal, VARIANT_TRUE);
 }
 
 // Arguments as Invoke wants them: the last one first.

@@ -51,7 +51,8 @@ std::optional<std::vector<std::u16string>> TopicStringsOf(SAFEARRAY* strings) {
   topics.reserve(static_cast<size_t>(count));
   for (LONGLONG k = 0; k < count; ++k) {
     const LONG index = static_cast<LONG>(lower + k);
-    std::optional<std::u16string> text = type == VT_VARIANT ? VariantElement(strings, index) : BstrElement(strings, index);
+    std::optional<std::u16string> text =
+        type == VT_VARIANT ? VariantElement(strings, index) : BstrElement(strings, index);
     if (!text) return std::nullopt;
     topics.push_back(std::move(*text));
   }

@@ -7,23 +7,23 @@
 
 namespace orra {
 
-bool RefreshCommands::PassLoginCheck() {
-  if (login_.Check()) return true;
-  const std::u16string_view message = LoginMessage(login_.State());
-  if (!message.empty()) boxes_.Show(message, kLoginMessageCaption, MessageKind::kOk);
+bool PassLoginCheck(LoginChecker& login, MessageBoxes& boxes) {
+  if (login.Check()) return true;
+  const std::u16string_view message = LoginMessage(login.State());
+  if (!message.empty()) boxes.Show(message, kLoginMessageCaption, MessageKind::kOk);
   return false;
 }
 
 void RefreshCommands::OnClickDataRefreshEx() {
-  if (PassLoginCheck()) RefreshActiveSheet(u"sheet");
+  if (PassLoginCheck(login_, boxes_)) RefreshActiveSheet(u"sheet");
 }
 
 void RefreshCommands::OnClickFormatRefreshEx() {
-  if (PassLoginCheck()) RefreshSelection();
+  if (PassLoginCheck(login_, boxes_)) RefreshSelection();
 }
 
 void RefreshCommands::OnClickAllRefreshEx() {
-  if (PassLoginCheck()) RefreshEverything();
+  if (PassLoginCheck(login_, boxes_)) RefreshEverything();
 }
 
 void RefreshCommands::OnClickRefreshEx() { RefreshActiveSheet(u"sheet (no login check)"); }

@@ -15,6 +15,10 @@
 
 namespace orra {
 
+// The login check as the ribbon's commands run it: on a failure the state's message is shown
+// ("提示", OK) and the command goes no further.
+bool PassLoginCheck(LoginChecker& login, MessageBoxes& boxes);
+
 class RefreshCommands {
  public:
   RefreshCommands(RequestsDictionary& requests, ExcelObjectModel& excel, LoginChecker& login, MessageBoxes& boxes)
@@ -33,7 +37,6 @@ class RefreshCommands {
   size_t LastRequeued() const { return last_requeued_; }
 
  private:
-  bool PassLoginCheck();
   void RefreshActiveSheet(const char16_t* command);
   void RefreshSelection();
   void RefreshEverything();
