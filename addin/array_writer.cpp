@@ -70,10 +70,13 @@ ArrayWriter::ArrayWriter(SheetWriteQueue& queue, ExcelObjectModel& excel, Reques
 }
 
 ArrayWriter::~ArrayWriter() {
-  queue_.Detach();
-  running_ = false;
-  wake_.Set();
-  if (watcher_.joinable()) watcher_.join();
+  // A writer whose watcher never started never attached: the queue's event is not its own.
+  if (watcher_.joinable()) {
+    queue_.Detach();
+    running_ = false;
+    wake_.Set();
+    watcher_.join();
+  }
   queue_.ReturnUnwritten(std::move(retry_));
 }
 
