@@ -1,16 +1,21 @@
 #pragma once
 // Port: the parts of Excel's object model the add-in drives (late-bound IDispatch on Windows;
 // a grid model in tests and in the `orra sheet` command). Called on Excel's main thread only.
+// While Excel refuses automation (a cell is being edited, a modal dialog is up) every call
+// fails.
 //
 // Cells are named by external addresses as worksheet functions give them, for example
 // '[Book1.xlsx]Sheet1'!B2. Sheets are named by a key the model chooses; two keys are equal
 // exactly when they name the same worksheet object. Every call answers whether Excel did it;
 // on failure LastError() tells what Excel said (for the debugger output).
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "request/sheet_table.h"
 
 namespace orra {
 
@@ -44,6 +49,14 @@ class ExcelObjectModel {
   virtual bool SetNumberFormatLocal(std::u16string_view address, std::u16string_view format) = 0;
   // Range(address).HorizontalAlignment = alignment.
   virtual bool SetHorizontalAlignment(std::u16string_view address, int32_t alignment) = 0;
+
+  // Application.ScreenUpdating = enabled.
+  virtual bool SetScreenUpdating(bool enabled) = 0;
+  // Application.ActiveCell.Resize(rows, columns).Value2 = table, in one assignment, the
+  // table's rows and columns giving the block's. False for an empty table.
+  virtual bool WriteAtActiveCell(const SheetTable& table) = 0;
+  // Application.ActiveCell.Resize(rows, columns).NumberFormatLocal = format.
+  virtual bool SetActiveBlockNumberFormatLocal(size_t rows, size_t columns, std::u16string_view format) = 0;
 
   virtual std::u16string LastError() const = 0;
 };

@@ -286,6 +286,30 @@ bool GridObjectModel::SetHorizontalAlignment(std::u16string_view address, int32_
   return ChangeCells(address, [alignment](GridCell& cell) { cell.horizontal_alignment = alignment; });
 }
 
+bool GridObjectModel::SetScreenUpdating(bool enabled) {
+  if (Failing(GridCall::kSetScreenUpdating)) return false;
+  screen_updating_ = enabled;
+  screen_updating_changes_.push_back(enabled);
+  return true;
+}
+
+bool GridObjectModel::WriteAtActiveCell(const SheetTable& table) {
+  if (Failing(GridCall::kWriteAtActiveCell)) return false;
+  const auto block = ActiveBlock(table.rows(), table.columns());
+  if (!block) return false;
+  const auto values = table.Values();
+  size_t next = 0;  // the block's cells come row after row, as the table's values do
+  if (!ChangeCells(*block, [&values, &next](GridCell& cell) { cell.value = values[next++]; })) return false;
+  written_blocks_.push_back(ExternalAddress(block->sheet, block->area));
+  return true;
+}
+
+bool GridObjectModel::SetActiveBlockNumberFormatLocal(size_t rows, size_t columns, std::u16string_view format) {
+  if (Failing(GridCall::kSetActiveBlockNumberFormatLocal)) return false;
+  const auto block = ActiveBlock(rows, columns);
+  return block && ChangeCells(*block, [format](GridCell& cell) { cell.number_format = std::u16string(format); });
+}
+
 // --- Private ---
 
 std::optional<GridObjectModel::ResolvedRange> GridObjectModel::Resolve(std::u16string_view address) {
@@ -324,6 +348,24 @@ std::optional<GridObjectModel::ResolvedRange> GridObjectModel::ResolveQuietly(st
   return ResolvedRange{SheetKeyFor(sheet->workbook, sheet->name), *area};
 }
 
+std::optional<GridObjectModel::ResolvedRange> GridObjectModel::ActiveBlock(size_t rows, size_t columns) {
+  if (!selection_) {
+    Fail(u"There is no active cell.");
+    return std::nullopt;
+  }
+  const Area& selected = selection_->area;
+  // Resize refuses an empty block and one that runs past the sheet's last row or column.
+  if (rows == 0 || columns == 0 || rows > static_cast<size_t>(kMaxRow - selected.first_row + 1) ||
+      columns > static_cast<size_t>(kMaxColumn - selected.first_column + 1)) {
+    Fail(u"The active cell cannot be resized to that block.");
+    return std::nullopt;
+  }
+  const Area block{selected.first_row, selected.first_column,
+                   selected.first_row + static_cast<int32_t>(rows) - 1,
+                   selected.first_column + static_cast<int32_t>(columns) - 1};
+  return ResolvedRange{selection_->sheet, block};
+}
+
 const GridObjectModel::Sheet* GridObjectModel::FindSheet(std::u16string_view workbook, std::u16string_view name) const {
   for (const auto& [key, sheet] : sheets_) {
     if (SameName(sheet.workbook, workbook) && SameName(sheet.name, name)) return &sheet;
@@ -332,6 +374,10 @@ const GridObjectModel::Sheet* GridObjectModel::FindSheet(std::u16string_view wor
 }
 
 bool GridObjectModel::Failing(GridCall call) {
+  if (editing_) {
+    last_error_ = u"Excel is busy: a cell is being edited.";
+    return true;
+  }
   const auto it = failures_.find(call);
   if (it == failures_.end()) return false;
   last_error_ = it->second;
@@ -346,11 +392,17 @@ bool GridObjectModel::Fail(std::u16string error) {
 template <typename Change>
 bool GridObjectModel::ChangeCells(std::u16string_view address, Change change) {
   const auto range = Resolve(address);
-  if (!range) return false;
-  if (CellCount(range->area) > kMaxCellsPerWrite) return Fail(u"The range is too large for the grid: " + std::u16string(address));
-  auto& cells = sheets_.at(range->sheet).cells;
-  for (int32_t row = range->area.first_row; row <= range->area.last_row; ++row) {
-    for (int32_t column = range->area.first_column; column <= range->area.last_column; ++column) {
+  return range && ChangeCells(*range, change);
+}
+
+template <typename Change>
+bool GridObjectModel::ChangeCells(const ResolvedRange& range, Change change) {
+  if (CellCount(range.area) > kMaxCellsPerWrite) {
+    return Fail(u"The range is too large for the grid: " + ExternalAddress(range.sheet, range.area));
+  }
+  auto& cells = sheets_.at(range.sheet).cells;
+  for (int32_t row = range.area.first_row; row <= range.area.last_row; ++row) {
+    for (int32_t column = range.area.first_column; column <= range.area.last_column; ++column) {
       change(cells[{row, column}]);
     }
   }

@@ -9,10 +9,14 @@
 // Workbook and sheet names compare without regard to ASCII case; inside quotes a doubled
 // apostrophe stands for one. Columns run A..XFD, rows 1..1048576.
 //
+// The active cell is the first cell of the selection, as when a user selects a range.
+//
 // Besides the port, the grid records what refresh commands do (EnableCalculation toggles,
-// Dirty and CalculateFull calls), keeps the NumberFormatLocal and HorizontalAlignment set on
-// each cell, can lose a sheet (its addresses stop resolving, as after a deletion) and can make
-// any call of the port fail with a given error text.
+// Dirty and CalculateFull calls) and what the array writer does (ScreenUpdating changes, the
+// blocks written), keeps the NumberFormatLocal and HorizontalAlignment set on each cell, can
+// lose a sheet (its addresses stop resolving, as after a deletion), can make any call of the
+// port fail with a given error text, and has an edit mode in which every call of the port
+// fails, as Excel refuses automation while a cell is being edited.
 //
 // Like Excel's object model it is used from one thread; it has no lock.
 
@@ -29,8 +33,8 @@
 
 namespace orra {
 
-// A cell's value: empty, a number or a text.
-using GridValue = std::variant<std::monostate, double, std::u16string>;
+// A cell's value: empty, a number, a text or a logical, as Value2 writes them.
+using GridValue = SheetValue;
 
 struct GridCell {
   GridValue value;
@@ -59,6 +63,9 @@ enum class GridCall : uint8_t {
   kCalculateFull,
   kSetNumberFormatLocal,
   kSetHorizontalAlignment,
+  kSetScreenUpdating,
+  kWriteAtActiveCell,
+  kSetActiveBlockNumberFormatLocal,
 };
 
 class GridObjectModel final : public ExcelObjectModel {
@@ -91,6 +98,8 @@ class GridObjectModel final : public ExcelObjectModel {
   // Makes every later `call` fail with `error_text` (and do nothing) until ClearFailure.
   void FailCall(GridCall call, std::u16string error_text);
   void ClearFailure(GridCall call);
+  // While on, every call of the port fails and changes nothing.
+  void SetEditMode(bool editing) { editing_ = editing; }
 
   // --- Inspecting the grid ---
 
@@ -106,6 +115,11 @@ class GridObjectModel final : public ExcelObjectModel {
   // The selection's external address at each successful DirtySelection, in order.
   const std::vector<std::u16string>& DirtiedRanges() const { return dirtied_ranges_; }
   int CalculateFullCount() const { return calculate_full_count_; }
+  bool ScreenUpdating() const { return screen_updating_; }
+  // Every successful SetScreenUpdating, in order.
+  const std::vector<bool>& ScreenUpdatingChanges() const { return screen_updating_changes_; }
+  // The external address of the block of each successful WriteAtActiveCell, in order.
+  const std::vector<std::u16string>& WrittenBlocks() const { return written_blocks_; }
 
   // --- ExcelObjectModel ---
 
@@ -117,6 +131,9 @@ class GridObjectModel final : public ExcelObjectModel {
   bool CalculateFull() override;
   bool SetNumberFormatLocal(std::u16string_view address, std::u16string_view format) override;
   bool SetHorizontalAlignment(std::u16string_view address, int32_t alignment) override;
+  bool SetScreenUpdating(bool enabled) override;
+  bool WriteAtActiveCell(const SheetTable& table) override;
+  bool SetActiveBlockNumberFormatLocal(size_t rows, size_t columns, std::u16string_view format) override;
   std::u16string LastError() const override { return last_error_; }
 
   // A rectangle of cells, 1-based, first <= last.
@@ -139,6 +156,8 @@ class GridObjectModel final : public ExcelObjectModel {
   // The range an address names, or nullopt with last_error_ set.
   std::optional<ResolvedRange> Resolve(std::u16string_view address);
   std::optional<ResolvedRange> ResolveQuietly(std::u16string_view address, std::u16string* error) const;
+  // The active cell resized to rows × columns, or nullopt with last_error_ set.
+  std::optional<ResolvedRange> ActiveBlock(size_t rows, size_t columns);
   const Sheet* FindSheet(std::u16string_view workbook, std::u16string_view name) const;
   // True when `call` is made to fail now; sets last_error_.
   bool Failing(GridCall call);
@@ -146,6 +165,8 @@ class GridObjectModel final : public ExcelObjectModel {
   // Applies `change` to every cell of the range, within the write bound.
   template <typename Change>
   bool ChangeCells(std::u16string_view address, Change change);
+  template <typename Change>
+  bool ChangeCells(const ResolvedRange& range, Change change);
 
   std::map<SheetKey, Sheet> sheets_;
   std::optional<SheetKey> active_sheet_;
@@ -155,6 +176,10 @@ class GridObjectModel final : public ExcelObjectModel {
   std::vector<EnableCalculationChange> enable_calculation_changes_;
   std::vector<std::u16string> dirtied_ranges_;
   int calculate_full_count_ = 0;
+  bool editing_ = false;
+  bool screen_updating_ = true;
+  std::vector<bool> screen_updating_changes_;
+  std::vector<std::u16string> written_blocks_;
 };
 
 }  // namespace orra

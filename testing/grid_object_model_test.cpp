@@ -164,5 +164,42 @@ TEST_F(GridObjectModelTest, AFailingCallDoesNothingAndSaysWhy) {
   EXPECT_EQ(grid_.LastError(), u"1004");
 }
 
+TEST_F(GridObjectModelTest, TablesGoToTheActiveCellResizedToTheirShape) {
+  ASSERT_TRUE(grid_.Select(u"'[Book1.xlsx]Sheet2'!C3:E9"));  // the active cell is C3
+  const auto table = SheetTable::FromRows(2, 2, {1.0, u"b", true, SheetValue()});
+  ASSERT_TRUE(grid_.WriteAtActiveCell(*table));
+  EXPECT_EQ(grid_.WrittenBlocks(), std::vector<std::u16string>{u"'[Book1.xlsx]Sheet2'!C3:D4"});
+  EXPECT_EQ(grid_.Cell(u"Sheet2!D3")->value, GridValue(u"b"));
+  EXPECT_EQ(grid_.Cell(u"Sheet2!C4")->value, GridValue(true));
+  ASSERT_TRUE(grid_.SetActiveBlockNumberFormatLocal(2, 2, u"@"));
+  EXPECT_EQ(FormatAt(u"Sheet2!D4"), u"@");
+  EXPECT_EQ(FormatAt(u"Sheet2!E3"), std::nullopt);
+
+  EXPECT_FALSE(grid_.WriteAtActiveCell(SheetTable())) << "Resize refuses an empty block";
+  ASSERT_TRUE(grid_.Select(u"Sheet2!XFD1"));
+  EXPECT_FALSE(grid_.SetActiveBlockNumberFormatLocal(1, 2, u"@")) << "past the last column";
+  EXPECT_TRUE(grid_.SetActiveBlockNumberFormatLocal(1, 1, u"@"));
+  grid_.ClearSelection();
+  EXPECT_FALSE(grid_.WriteAtActiveCell(*table));
+  EXPECT_EQ(grid_.WrittenBlocks().size(), 1u);
+}
+
+TEST_F(GridObjectModelTest, InEditModeEveryCallFailsAndChangesNothing) {
+  ASSERT_TRUE(grid_.Select(u"B2"));
+  grid_.SetEditMode(true);
+  EXPECT_FALSE(grid_.SetScreenUpdating(false));
+  EXPECT_TRUE(grid_.ScreenUpdating());
+  EXPECT_FALSE(grid_.WriteAtActiveCell(*SheetTable::FromRows(1, 1, {1.0})));
+  EXPECT_FALSE(grid_.ActiveSheet());
+  EXPECT_FALSE(grid_.SetNumberFormatLocal(u"B2", u"0"));
+  EXPECT_FALSE(grid_.LastError().empty());
+  EXPECT_TRUE(grid_.WrittenBlocks().empty());
+
+  grid_.SetEditMode(false);
+  EXPECT_TRUE(grid_.SetScreenUpdating(false));
+  EXPECT_FALSE(grid_.ScreenUpdating());
+  EXPECT_EQ(grid_.ScreenUpdatingChanges(), std::vector<bool>{false});
+}
+
 }  // namespace
 }  // namespace orra

@@ -118,6 +118,9 @@ class MockExcel : public ExcelObjectModel {
   MOCK_METHOD(bool, CalculateFull, (), (override));
   MOCK_METHOD(bool, SetNumberFormatLocal, (std::u16string_view, std::u16string_view), (override));
   MOCK_METHOD(bool, SetHorizontalAlignment, (std::u16string_view, int32_t), (override));
+  MOCK_METHOD(bool, SetScreenUpdating, (bool), (override));
+  MOCK_METHOD(bool, WriteAtActiveCell, (const SheetTable&), (override));
+  MOCK_METHOD(bool, SetActiveBlockNumberFormatLocal, (size_t, size_t, std::u16string_view), (override));
   MOCK_METHOD(std::u16string, LastError, (), (const, override));
 };
 

@@ -134,6 +134,9 @@ class ThrowingExcel : public ExcelObjectModel {
   bool CalculateFull() override { return false; }
   bool SetNumberFormatLocal(std::u16string_view, std::u16string_view) override { throw std::runtime_error("x"); }
   bool SetHorizontalAlignment(std::u16string_view, int32_t) override { throw std::bad_alloc(); }
+  bool SetScreenUpdating(bool) override { return false; }
+  bool WriteAtActiveCell(const SheetTable&) override { return false; }
+  bool SetActiveBlockNumberFormatLocal(size_t, size_t, std::u16string_view) override { return false; }
   std::u16string LastError() const override { return {}; }
 };
 
