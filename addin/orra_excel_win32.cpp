@@ -11,6 +11,7 @@
 #include "addin/process_runtime.h"
 #include "addin/rtd_update_event_win32.h"
 #include "addin/rtd_variants_win32.h"
+#include "xll/xll_services.h"
 
 namespace orra {
 namespace {
@@ -72,7 +73,18 @@ COrraExcel::COrraExcel()
   ComServerLocks().ObjectMade();
 }
 
-COrraExcel::~COrraExcel() { ComServerLocks().ObjectGone(); }
+COrraExcel::~COrraExcel() {
+  DropExcelObjects();
+  ComServerLocks().ObjectGone();
+}
+
+void COrraExcel::DropExcelObjects() {
+  ribbon_.Disconnect();
+  XllServices& services = InstalledXllServices();
+  if (excel_ != nullptr && services.object_model == excel_.get()) services.object_model = nullptr;
+  array_window_.reset();
+  excel_.reset();
+}
 
 ComPtr<IUnknown> COrraExcel::Create() {
   ComPtr<IUnknown> object;
@@ -152,6 +164,7 @@ HRESULT COrraExcel::Connect(IDispatch* application) {
   // ribbon's login-checked commands need no object model, and failing here would make Office
   // unload the add-in with its whole ribbon. Only what drives Excel's object model (the
   // refresh commands, the array writer) is then left out.
+  DropExcelObjects();
   ComPtr<IDispatch> excel;
   if (application != nullptr &&
       SUCCEEDED(application->QueryInterface(kApplicationInterfaceId, reinterpret_cast<void**>(excel.Put())))) {
@@ -159,12 +172,17 @@ HRESULT COrraExcel::Connect(IDispatch* application) {
   } else {
     application_.Reset();
   }
+  if (application_) {
+    excel_ = std::make_unique<DispatchExcel>(application_.Get());
+    array_window_ = std::make_unique<ArrayWindow>(*excel_, hold_.runtime.requests());
+  }
 
   HWND window = nullptr;
   const HRESULT read = ReadExcelWindow(application_ ? application_.Get() : application, window);
   if (FAILED(read)) return read;
   excel_window_ = window;
-  ribbon_.Connect(excel_window_, nullptr);
+  if (excel_ != nullptr) InstalledXllServices().object_model = excel_.get();
+  ribbon_.Connect(excel_window_, excel_.get());
 
   // A connection thread that cannot start leaves the add-in connected without a server: the
   // requests' jobs wait in the queue.
@@ -175,8 +193,8 @@ HRESULT COrraExcel::Connect(IDispatch* application) {
 
 HRESULT COrraExcel::OnDisconnection(ext_DisconnectMode, SAFEARRAY**) noexcept {
   return Guarded([&] {
-    ribbon_.Disconnect();
     hold_.runtime.Disconnect();
+    DropExcelObjects();
     return S_OK;
   });
 }

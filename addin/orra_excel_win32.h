@@ -15,8 +15,12 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <memory>
+
 #include "addin/addin_runtime.h"
+#include "addin/array_window_win32.h"
 #include "addin/com_ptr_win32.h"
+#include "addin/dispatch_excel_win32.h"
 #include "addin/dispatch_of_win32.h"
 #include "addin/hidden_window_timer_win32.h"
 #include "addin/office_interfaces.h"
@@ -92,6 +96,9 @@ class COrraExcel final : public DispatchOf<ITesselExcel, TypeLibraryResource::kO
   COrraExcel& operator=(const COrraExcel&) = delete;
 
   HRESULT Connect(IDispatch* application);
+  // What a connection built over Excel's objects goes, in the order that keeps each user of the
+  // object model ahead of it: the ribbon's commands, the cell formats, the array writer.
+  void DropExcelObjects();
 
   LONG references_ = 1;
   RuntimeHold hold_;
@@ -103,6 +110,10 @@ class COrraExcel final : public DispatchOf<ITesselExcel, TypeLibraryResource::kO
   ComPtr<IDispatch> application_;
   // Application.Hwnd, the owner of the ribbon's message boxes; null before OnConnection.
   HWND excel_window_ = nullptr;
+  // From OnConnection to OnDisconnection, while Excel offers _Application: its object model by
+  // name (the refresh commands, the answered cells' formats) and the array writer over it.
+  std::unique_ptr<DispatchExcel> excel_;
+  std::unique_ptr<ArrayWindow> array_window_;
 };
 
 }  // namespace orra
