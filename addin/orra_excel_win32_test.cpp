@@ -582,7 +582,7 @@ TEST_F(OrraExcelUnderWine, OnConnectionHoldsExcelReadsItsWindowAndConnectsEachTi
 
   ASSERT_EQ(add_in->OnConnection(&excel, ext_cm_Startup, nullptr, nullptr), S_OK);
   EXPECT_EQ(excel.hwnd_reads, 1);
-  EXPECT_EQ(excel.references, 2) << "the add-in holds Excel's _Application";
+  EXPECT_EQ(excel.references, 3) << "the add-in holds Excel's _Application, and its object model over it";
   EXPECT_TRUE(server.Accept(std::chrono::seconds(10))) << "OnConnection starts the connection thread";
   EXPECT_EQ(add_in->OnStartupComplete(nullptr), S_OK);
   EXPECT_EQ(add_in->OnAddInsUpdate(nullptr), S_OK);
@@ -590,11 +590,12 @@ TEST_F(OrraExcelUnderWine, OnConnectionHoldsExcelReadsItsWindowAndConnectsEachTi
 
   ASSERT_EQ(add_in->OnDisconnection(ext_dm_UserClosed, nullptr), S_OK);
   EXPECT_TRUE(server.LastClosed(std::chrono::seconds(10))) << "OnDisconnection stops the connection";
+  EXPECT_EQ(excel.references, 2) << "the object model goes with the connection";
 
   // Connected again after a disconnection, the add-in builds a fresh connection.
   ASSERT_EQ(add_in->OnConnection(&excel, ext_cm_AfterStartup, nullptr, nullptr), S_OK);
   EXPECT_EQ(excel.hwnd_reads, 2);
-  EXPECT_EQ(excel.references, 2) << "the same Application is held once";
+  EXPECT_EQ(excel.references, 3) << "a second connection holds no more than the first";
   EXPECT_TRUE(server.Accept(std::chrono::seconds(10)));
   ASSERT_EQ(add_in->OnDisconnection(ext_dm_HostShutdown, nullptr), S_OK);
 
