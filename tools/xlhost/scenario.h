@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tools/xlhost/cell_address.h"
+#include "tools/xlhost/cell_range.h"
 #include "tools/xlhost/formula.h"
 #include "tools/xlhost/grid_value.h"
 
@@ -31,6 +32,24 @@ enum class StepKind {
   kExpectStatusCleared,  // expect-status-cleared
   kExpectAllocations,    // expect-allocations COUNT
   kPrint,                // print
+  // Excel's COM side: the add-in session, the object model's state, message boxes.
+  kRegister,              // register [PATH]
+  kUnregister,            // unregister
+  kConnect,               // connect
+  kDisconnect,            // disconnect
+  kClick,                 // click CONTROL
+  kSelect,                // select RANGE
+  kActivate,              // activate CELL
+  kEdit,                  // edit begin | end
+  kAnswerMessages,        // answer-messages yes | no
+  kExpectMessage,         // expect-message "TEXT" ["CAPTION"]
+  kExpectMessages,        // expect-messages COUNT
+  kExpectFormat,          // expect-format CELL "FORMAT"
+  kExpectAlignment,       // expect-alignment CELL left | center | right | general
+  kExpectCalculation,     // expect-calculation on | off
+  kExpectRibbonImage,     // expect-ribbon-image CONTROL present | none
+  kExpectRibbonEnabled,   // expect-ribbon-enabled CONTROL TRUE | FALSE
+  kExpectRibbonXmlBytes,  // expect-ribbon-xml-bytes COUNT
 };
 
 struct Step {
@@ -43,6 +62,11 @@ struct Step {
   GridValue value;                    // set's constant (empty clears), expect's value
   std::vector<std::u16string> texts;  // expect-rtd's, expect-registered's, expect-status's texts
   size_t count = 0;                   // expect-allocations
+  // Excel's COM side: select's range; edit begin, answer-messages yes, expect-ribbon-image
+  // present, expect-ribbon-enabled TRUE and expect-calculation on as true; an alignment.
+  std::optional<CellRange> range;
+  bool flag = false;
+  int32_t alignment = 0;
 };
 
 // The steps of `text`; on a malformed line, none, and `error` names the line and what is wrong.

@@ -63,7 +63,8 @@ ScenarioRunner::ScenarioRunner(XllLoader loader, std::string default_xll, std::s
       name_(std::move(name)),
       out_(out),
       sheet_(u"Book1.xlsx", u"Sheet1", kFirstSheetId),
-      api_(sheet_, memory_, topics_) {}
+      api_(sheet_, memory_, topics_),
+      workbook_(sheet_, [this](CellAddress cell) { Evaluate(cell); }) {}
 
 int ScenarioRunner::Run(const std::vector<Step>& steps) {
   for (const Step& step : steps) {
@@ -103,6 +104,27 @@ bool ScenarioRunner::RunStep(const Step& step) {
       }
       return true;
     case StepKind::kPrint: out_ << PrintGrid(sheet_); return true;
+    case StepKind::kRegister:
+    case StepKind::kUnregister:
+    case StepKind::kConnect:
+    case StepKind::kDisconnect:
+    case StepKind::kClick:
+    case StepKind::kSelect:
+    case StepKind::kActivate:
+    case StepKind::kEdit:
+    case StepKind::kAnswerMessages:
+      RunExcelStep(step);
+      return true;
+    case StepKind::kExpectMessage:
+    case StepKind::kExpectMessages:
+    case StepKind::kExpectFormat:
+    case StepKind::kExpectAlignment:
+    case StepKind::kExpectCalculation:
+    case StepKind::kExpectRibbonImage:
+    case StepKind::kExpectRibbonEnabled:
+    case StepKind::kExpectRibbonXmlBytes:
+      CheckExcel(step);
+      return true;
     default: Check(step); return true;
   }
 }
@@ -269,6 +291,7 @@ void ScenarioRunner::Fail(const Step& step, const std::string& what) {
 }
 
 void ScenarioRunner::Finish() {
+  if (addin_host_ != nullptr) addin_host_->Shutdown();
   if (module_) {
     module_->RunAutoEntry("xlAutoClose");
     CloseModule();
