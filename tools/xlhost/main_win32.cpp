@@ -11,6 +11,10 @@
 #include <sstream>
 #include <string>
 
+#include "tools/xlhost/addin_session_win32.h"
+#include "tools/xlhost/excel_objects_win32.h"
+#include "tools/xlhost/main_window_win32.h"
+#include "tools/xlhost/message_box_watcher_win32.h"
 #include "tools/xlhost/scenario.h"
 #include "tools/xlhost/scenario_runner.h"
 #include "tools/xlhost/xll_module_loader.h"
@@ -19,6 +23,23 @@ namespace {
 
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+// The COM add-in the connect step creates, as Office finds it under Excel's add-in key.
+constexpr char16_t kAddinProgId[] = u"ZodevUruza.OrraExcel";
+
+// Excel's main thread is a single-threaded apartment with OLE initialised, for the whole run.
+class OleApartment {
+ public:
+  OleApartment() : initialised_(SUCCEEDED(OleInitialize(nullptr))) {}
+  ~OleApartment() {
+    if (initialised_) OleUninitialize();
+  }
+  OleApartment(const OleApartment&) = delete;
+  OleApartment& operator=(const OleApartment&) = delete;
+  bool initialised() const { return initialised_; }
+
+ private:
+  bool initialised_;
+};
 
 // The C API of the scenario being run; set for the whole run, on the one thread that runs it.
 orra::xlhost::ExcelApi* g_excel = nullptr;
@@ -78,7 +99,21 @@ int main(int argc, char** argv) {
       std::cerr << "xlhost: " << scenario_path << ": " << error << "\n";
       return kExitUsage;
     }
+    OleApartment apartment;
+    if (!apartment.initialised()) {
+      std::cerr << "xlhost: OleInitialize failed\n";
+      return kExitFailed;
+    }
     orra::xlhost::ScenarioRunner runner(orra::xlhost::LoadXll, xll, scenario_path, std::cout);
+    orra::xlhost::MainWindow main_window;
+    auto application = orra::xlhost::MakeApplication(runner.workbook(), runner.gate(), main_window.handle());
+    orra::xlhost::MessageBoxWatcher watcher(runner.messages());
+    if (!application || main_window.handle() == nullptr || !watcher.installed()) {
+      std::cerr << "xlhost: cannot make Excel's main window, its objects or the message box watcher\n";
+      return kExitFailed;
+    }
+    orra::xlhost::AddinSession session(kAddinProgId, application.get(), runner.gate());
+    runner.set_addin_host(&session);
     g_excel = &runner.api();
     const int failures = runner.Run(*steps);
     g_excel = nullptr;
