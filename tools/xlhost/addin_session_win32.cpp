@@ -102,7 +102,15 @@ AddinSession::~AddinSession() { Shutdown(); }
 
 bool AddinSession::Register(const std::string& path, std::string& error) {
   const std::u16string wide = FromUtf8(path);
-  const std::wstring dll(wide.begin(), wide.end());
+  const std::wstring given(wide.begin(), wide.end());
+  // The full path, as regsvr32 registers it and as unregister finds the DLL again.
+  std::wstring dll(MAX_PATH, L'\0');
+  const DWORD length = GetFullPathNameW(given.c_str(), static_cast<DWORD>(dll.size()), dll.data(), nullptr);
+  if (length == 0 || length >= dll.size()) {
+    error = "cannot make a full path of " + path;
+    return false;
+  }
+  dll.resize(length);
   if (!RunRegistrationExport(dll, "DllRegisterServer", error)) return false;
   registered_ = dll;
   return true;
