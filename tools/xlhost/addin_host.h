@@ -35,8 +35,9 @@ class AddinHost {
   // registered last). False, with `error`, when the DLL or its export fails.
   virtual bool Register(const std::string& path, std::string& error) = 0;
   virtual bool Unregister(std::string& error) = 0;
-  // Creates the add-in by its ProgID, connects it as at Excel's start-up and loads its ribbon.
-  virtual bool Connect(std::string& error) = 0;
+  // Creates the add-in by its ProgID (empty: the product's), connects it as at Excel's
+  // start-up and loads its ribbon.
+  virtual bool Connect(const std::string& prog_id, std::string& error) = 0;
   // OnDisconnection as when the user switches the add-in off; the add-in object is released.
   virtual bool Disconnect(std::string& error) = 0;
   // The onAction callback of the control.

@@ -126,14 +126,15 @@ bool AddinSession::Unregister(std::string& error) {
   return RunRegistrationExport(dll, "DllUnregisterServer", error);
 }
 
-bool AddinSession::Connect(std::string& error) {
+bool AddinSession::Connect(const std::string& wanted, std::string& error) {
   if (extensibility_) {
     error = "the add-in is connected already";
     return false;
   }
   CLSID class_id;
-  const std::wstring prog_id(prog_id_.begin(), prog_id_.end());
-  if (Failed(CLSIDFromProgID(prog_id.c_str(), &class_id), "CLSIDFromProgID(" + ToUtf8(prog_id_) + ")", error)) {
+  const std::u16string name = wanted.empty() ? prog_id_ : FromUtf8(wanted);
+  const std::wstring prog_id(name.begin(), name.end());
+  if (Failed(CLSIDFromProgID(prog_id.c_str(), &class_id), "CLSIDFromProgID(" + ToUtf8(name) + ")", error)) {
     return false;
   }
   ComPtr<IUnknown> object;

@@ -24,8 +24,8 @@ namespace orra::xlhost {
 
 class AddinSession final : public AddinHost {
  public:
-  // The add-in created by `prog_id` receives `application` (which must stay valid until
-  // Shutdown) in OnConnection.
+  // A Connect without a ProgID creates `prog_id`; the add-in receives `application` (which
+  // must stay valid until Shutdown) in OnConnection.
   AddinSession(std::u16string prog_id, IDispatch* application, const ApartmentGate& gate);
   ~AddinSession() override;
   AddinSession(const AddinSession&) = delete;
@@ -33,7 +33,7 @@ class AddinSession final : public AddinHost {
 
   bool Register(const std::string& path, std::string& error) override;
   bool Unregister(std::string& error) override;
-  bool Connect(std::string& error) override;
+  bool Connect(const std::string& prog_id, std::string& error) override;
   bool Disconnect(std::string& error) override;
   bool Click(const std::string& control, std::string& error) override;
   const LoadedRibbon* ribbon() const override { return ribbon_ ? &*ribbon_ : nullptr; }

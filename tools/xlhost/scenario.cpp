@@ -142,10 +142,11 @@ bool ParseExcelOperands(Step& step, const std::vector<Token>& tokens, std::strin
       if (operands == 1) step.word = tokens[1].text;
       return true;
     case StepKind::kUnregister:
-    case StepKind::kConnect:
     case StepKind::kDisconnect:
       return exactly(0);
+    case StepKind::kConnect:
     case StepKind::kClick:
+      if (step.kind == StepKind::kConnect && operands == 0) return true;
       if (!exactly(1)) return false;
       step.word = tokens[1].text;
       return true;

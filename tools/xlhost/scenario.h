@@ -35,7 +35,7 @@ enum class StepKind {
   // Excel's COM side: the add-in session, the object model's state, message boxes.
   kRegister,              // register [PATH]
   kUnregister,            // unregister
-  kConnect,               // connect
+  kConnect,               // connect [PROGID]
   kDisconnect,            // disconnect
   kClick,                 // click CONTROL
   kSelect,                // select RANGE

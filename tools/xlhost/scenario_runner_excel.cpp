@@ -46,7 +46,7 @@ void ScenarioRunner::RunExcelStep(const Step& step) {
   switch (step.kind) {
     case StepKind::kRegister: done = addin_host_->Register(step.word.empty() ? default_xll_ : step.word, error); break;
     case StepKind::kUnregister: done = addin_host_->Unregister(error); break;
-    case StepKind::kConnect: done = addin_host_->Connect(error); break;
+    case StepKind::kConnect: done = addin_host_->Connect(step.word, error); break;
     case StepKind::kDisconnect: done = addin_host_->Disconnect(error); break;
     case StepKind::kClick: done = addin_host_->Click(step.word, error); break;
     default: return;

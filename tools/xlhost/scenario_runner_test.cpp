@@ -214,7 +214,9 @@ class FakeAddinHost final : public AddinHost {
  public:
   bool Register(const std::string& path, std::string& error) override { return Step("register " + path, error); }
   bool Unregister(std::string& error) override { return Step("unregister", error); }
-  bool Connect(std::string& error) override { return Step("connect", error); }
+  bool Connect(const std::string& prog_id, std::string& error) override {
+    return Step(prog_id.empty() ? "connect" : "connect " + prog_id, error);
+  }
   bool Disconnect(std::string& error) override { return Step("disconnect", error); }
   bool Click(const std::string& control, std::string& error) override { return Step("click " + control, error); }
   const LoadedRibbon* ribbon() const override { return loaded ? &ribbon_ : nullptr; }
@@ -238,9 +240,11 @@ TEST_F(ScenarioRunnerTest, DrivesTheAddinSessionAndShutsItDownAtTheEnd) {
   FakeAddinHost host;
   runner_.set_addin_host(&host);
   host.failing = "click id_none";
-  EXPECT_EQ(Run("register\nconnect\nclick id_all_refresh\nclick id_none\ndisconnect\nunregister\n"), 1);
-  EXPECT_EQ(host.steps, (std::vector<std::string>{"register fake.xll", "connect", "click id_all_refresh",
-                                                  "click id_none", "disconnect", "unregister", "shutdown"}));
+  EXPECT_EQ(Run("register\nconnect\nclick id_all_refresh\nclick id_none\ndisconnect\nconnect Other.Addin\n"
+                "unregister\n"),
+            1);
+  EXPECT_EQ(host.steps, (std::vector<std::string>{"register fake.xll", "connect", "click id_all_refresh", "click id_none",
+                                                  "disconnect", "connect Other.Addin", "unregister", "shutdown"}));
   EXPECT_NE(out_.str().find("test.txt:4: click id_none\n    failed: it went wrong"), std::string::npos) << out_.str();
 }
 

@@ -59,7 +59,7 @@ TEST(ScenarioTest, ReadsEveryStep) {
 
 TEST(ScenarioTest, ReadsTheStepsOfExcelsComSide) {
   const std::string text =
-      "register\nregister C:\\a.xll\nunregister\nconnect\ndisconnect\nclick id_all_refresh\n"
+      "register\nregister C:\\a.xll\nunregister\nconnect Some.Addin\ndisconnect\nclick id_all_refresh\n"
       "select B2:C5\nactivate C3\nedit begin\nedit end\nanswer-messages no\n"
       "expect-message \"Please log in\"\nexpect-message \"t\" \"caption\"\nexpect-messages 2\n"
       "expect-format B2 \"yyyy-mm-dd\"\nexpect-alignment B2 right\nexpect-calculation off\n"
@@ -70,6 +70,7 @@ TEST(ScenarioTest, ReadsTheStepsOfExcelsComSide) {
   ASSERT_EQ(steps->size(), 20u);
   EXPECT_TRUE((*steps)[0].word.empty());
   EXPECT_EQ((*steps)[1].word, "C:\\a.xll");
+  EXPECT_EQ((*steps)[3].word, "Some.Addin");
   EXPECT_EQ((*steps)[5].word, "id_all_refresh");
   EXPECT_EQ((*steps)[6].range, (CellRange{{1, 1}, {4, 2}}));
   EXPECT_EQ((*steps)[7].cell, (CellAddress{2, 2}));
@@ -114,7 +115,7 @@ TEST(ScenarioTest, ABadLineIsNamedWithWhatIsWrong) {
       {"expect-ribbon-image id_help maybe\n", "line 1: expect-ribbon-image: present or none"},
       {"expect-ribbon-enabled id_help\n", "line 1: expect-ribbon-enabled: takes 2 operands"},
       {"expect-ribbon-xml-bytes -1\n", "line 1: expect-ribbon-xml-bytes: a count"},
-      {"connect now\n", "line 1: connect: takes 0 operands"},
+      {"connect A B\n", "line 1: connect: takes 1 operand, not 2"},
   };
   for (const Case& c : cases) {
     std::string error;
