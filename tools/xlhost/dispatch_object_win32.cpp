@@ -99,13 +99,18 @@ void PutDispatch(VARIANT& result, IDispatch* object) {
   V_DISPATCH(&result) = object;
 }
 
-HRESULT CheckInvoke(const ApartmentGate& gate, DISPID member, std::span<const DispatchMember> members,
-                    WORD flags, const DISPPARAMS* params) {
+HRESULT Admitted(const ApartmentGate& gate) {
   switch (gate.CheckCall()) {
     case CallRefusal::kWrongThread: return RPC_E_WRONG_THREAD;
     case CallRefusal::kEditing: return RPC_E_CALL_REJECTED;
-    case CallRefusal::kNone: break;
+    case CallRefusal::kNone: return S_OK;
   }
+  return E_UNEXPECTED;
+}
+
+HRESULT CheckInvoke(const ApartmentGate& gate, DISPID member, std::span<const DispatchMember> members,
+                    WORD flags, const DISPPARAMS* params) {
+  if (const HRESULT admitted = Admitted(gate); FAILED(admitted)) return admitted;
   if (params == nullptr) return E_INVALIDARG;
   if (FindMember(members, member) == nullptr) return DISP_E_MEMBERNOTFOUND;
   if ((params->cArgs > 0 && params->rgvarg == nullptr) || params->cNamedArgs > params->cArgs ||
@@ -122,11 +127,7 @@ HRESULT CheckInvoke(const ApartmentGate& gate, DISPID member, std::span<const Di
 
 HRESULT FindDispatchIds(const ApartmentGate& gate, std::span<const DispatchMember> members,
                         LPOLESTR* names, UINT count, DISPID* ids) {
-  switch (gate.CheckCall()) {
-    case CallRefusal::kWrongThread: return RPC_E_WRONG_THREAD;
-    case CallRefusal::kEditing: return RPC_E_CALL_REJECTED;
-    case CallRefusal::kNone: break;
-  }
+  if (const HRESULT admitted = Admitted(gate); FAILED(admitted)) return admitted;
   if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
   for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
   if (names[0] == nullptr) return DISP_E_UNKNOWNNAME;

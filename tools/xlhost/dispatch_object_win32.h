@@ -82,6 +82,9 @@ HRESULT Guarded(Call call) noexcept {
   }
 }
 
+// The apartment's answer to a call now: S_OK, RPC_E_WRONG_THREAD or RPC_E_CALL_REJECTED.
+HRESULT Admitted(const ApartmentGate& gate);
+
 // The common checks of Invoke: the apartment, the parameter block, named arguments only as the
 // value of a property put, the argument count. S_OK when the call may go on.
 HRESULT CheckInvoke(const ApartmentGate& gate, DISPID member, std::span<const DispatchMember> members,

@@ -14,16 +14,6 @@ constexpr DISPID kInvalidateControl = 2;
 constexpr DispatchMember kControlMembers[] = {{u"Id", kId}, {u"Context", kContext}, {u"Tag", kTag}};
 constexpr DispatchMember kRibbonUiMembers[] = {{u"Invalidate", kInvalidate}, {u"InvalidateControl", kInvalidateControl}};
 
-// The apartment's verdict as an HRESULT; S_OK when the call may go on.
-HRESULT Admitted(const ApartmentGate& gate) {
-  switch (gate.CheckCall()) {
-    case CallRefusal::kWrongThread: return RPC_E_WRONG_THREAD;
-    case CallRefusal::kEditing: return RPC_E_CALL_REJECTED;
-    case CallRefusal::kNone: return S_OK;
-  }
-  return E_UNEXPECTED;
-}
-
 HRESULT CopyText(const std::u16string& text, BSTR* out) {
   if (out == nullptr) return E_POINTER;
   *out = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
