@@ -4,6 +4,7 @@
 // an installer, or the load-time registration) are serialised.
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <new>
 #include <optional>
@@ -56,6 +57,9 @@ HRESULT Guarded(Call call) noexcept {
 }  // namespace
 
 void RegisterAtLoad() noexcept {
+  // Both doors call this; whichever Excel opens first registers, once per load of the DLL.
+  static std::atomic<bool> registered{false};
+  if (registered.exchange(true)) return;
   Guarded([](SelfRegistration& registration) { return registration.Register(); });
 }
 

@@ -2,6 +2,7 @@
 // boundary no exception crosses: a failure answers what the entry point answers when it fails.
 // Excel calls all of them on its main thread.
 
+#include "addin/load_time_registration.h"
 #include "addin/xll_addin_holder.h"
 #include "xll/host_excel_calls.h"
 #include "xll/temporary_memory.h"
@@ -16,6 +17,8 @@ constinit orra::XLOPER12 no_value{};
 
 extern "C" int xlAutoOpen() {
   try {
+    // Every load registers the DLL again at the first door Excel opens; the result is ignored.
+    orra::RegisterAtLoad();
     orra::XllAddin& addin = orra::OpenedXllAddin();
     orra::HoldRuntimeForXll();
     return addin.Open();

@@ -7,9 +7,7 @@ RequestPipeline::RequestPipeline(Env& env, COrraData& store, RequestsDictionary&
     : requests_(requests),
       profile_(options.profile),
       service_(env, store, requests, queue, options.login_block_name),
-      connect_login_(service_.login(), env.clock()),
-      timer_window_(timer),
-      rtd_(requests, connect_login_, timer_window_, &service_.variables()) {}
+      session_(env, service_, requests, timer) {}
 
 bool RequestPipeline::Start(std::string* error) {
   service_.StartWorker();

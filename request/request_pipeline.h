@@ -1,18 +1,18 @@
 #pragma once
 // The request pipeline assembled for a program that plays Excel itself: the request service
-// (login check, query worker, server link) and one RTD server logic over it with its timer.
+// (login check, query worker, server link) and one RTD session over it with its timer.
 // `orra sheet`, the end-to-end tests and the benchmarks hold one; the add-in holds the
-// service in its runtime instead, and its RTD object builds the RTD server.
+// service in its runtime instead, and its RTD object builds the same RtdSession.
 //
 // Construct, Start and Stop on one thread.
 
 #include <string>
 
 #include "request/login_check.h"
-#include "request/recent_login_check.h"
 #include "request/request_service.h"
 #include "request/requests_dictionary.h"
 #include "request/rtd_server.h"
+#include "request/rtd_session.h"
 #include "store/orra_data.h"
 #include "transport/connection_profile.h"
 #include "transport/job_queue.h"
@@ -38,8 +38,8 @@ class RequestPipeline {
   bool Start(std::string* error);
   void Stop() { service_.Stop(); }
 
-  RtdServer& rtd() { return rtd_; }
-  TimerWindow& timer_window() { return timer_window_; }
+  RtdServer& rtd() { return session_.rtd(); }
+  TimerWindow& timer_window() { return session_.timer_window(); }
   LoginCheck& login() { return service_.login(); }
   RequestsDictionary& requests() { return requests_; }
 
@@ -47,9 +47,7 @@ class RequestPipeline {
   RequestsDictionary& requests_;
   const ConnectionProfile profile_;
   RequestService service_;
-  RecentLoginCheck connect_login_;  // what ConnectData checks; the ribbon uses login()
-  TimerWindow timer_window_;
-  RtdServer rtd_;
+  RtdSession session_;
 };
 
 }  // namespace orra
