@@ -12,8 +12,12 @@
 #include <sstream>
 #include <string>
 
+#include "tools/xlhost/addin_session_win32.h"
 #include "tools/xlhost/com_rtd_server.h"
+#include "tools/xlhost/excel_objects_win32.h"
 #include "tools/xlhost/host_process.h"
+#include "tools/xlhost/main_window_win32.h"
+#include "tools/xlhost/message_box_watcher_win32.h"
 #include "tools/xlhost/scenario.h"
 #include "tools/xlhost/scenario_runner.h"
 #include "tools/xlhost/xll_module_loader.h"
@@ -22,6 +26,8 @@ namespace {
 
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+// The COM add-in the connect step creates, as Office finds it under Excel's add-in key.
+constexpr char16_t kAddinProgId[] = u"ZodevUruza.OrraExcel";
 
 // The C API of the scenario being run; set for the whole run, on the one thread that runs it.
 orra::xlhost::ExcelApi* g_excel = nullptr;
@@ -89,8 +95,18 @@ int main(int argc, char** argv) {
     const std::unique_ptr<orra::xlhost::RtdServerFactory> rtd_servers = orra::xlhost::MakeComRtdServerFactory();
     int failures = 0;
     {
-      // The runner, and with it every RTD server, is gone before COM is shut down.
+      // The runner, and with it every RTD server, Excel's objects and the add-in, is gone
+      // before COM is shut down.
       orra::xlhost::ScenarioRunner runner(orra::xlhost::LoadXll, xll, scenario_path, std::cout, *rtd_servers, *host);
+      orra::xlhost::MainWindow main_window;
+      auto application = orra::xlhost::MakeApplication(runner.workbook(), runner.gate(), main_window.handle());
+      orra::xlhost::MessageBoxWatcher watcher(runner.messages());
+      if (!application || main_window.handle() == nullptr || !watcher.installed()) {
+        std::cerr << "xlhost: cannot make Excel's main window, its objects or the message box watcher\n";
+        return kExitFailed;
+      }
+      orra::xlhost::AddinSession session(kAddinProgId, application.get(), runner.gate());
+      runner.set_addin_host(&session);
       g_excel = &runner.api();
       failures = runner.Run(*steps);
       g_excel = nullptr;

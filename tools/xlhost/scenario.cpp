@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "common/utf8.h"
+#include "tools/xlhost/workbook.h"
 
 namespace orra::xlhost {
 namespace {
@@ -47,9 +48,34 @@ constexpr Keyword kKeywords[] = {
     {"end-repeat", StepKind::kEndRepeat},
     {"note-threads", StepKind::kNoteThreads},
     {"expect-threads", StepKind::kExpectThreads},
+    {"register", StepKind::kRegister},
+    {"unregister", StepKind::kUnregister},
+    {"connect", StepKind::kConnect},
+    {"disconnect", StepKind::kDisconnect},
+    {"click", StepKind::kClick},
+    {"select", StepKind::kSelect},
+    {"activate", StepKind::kActivate},
+    {"edit", StepKind::kEdit},
+    {"answer-messages", StepKind::kAnswerMessages},
+    {"expect-message", StepKind::kExpectMessage},
+    {"expect-messages", StepKind::kExpectMessages},
+    {"expect-format", StepKind::kExpectFormat},
+    {"expect-alignment", StepKind::kExpectAlignment},
+    {"expect-calculation", StepKind::kExpectCalculation},
+    {"expect-ribbon-image", StepKind::kExpectRibbonImage},
+    {"expect-ribbon-enabled", StepKind::kExpectRibbonEnabled},
+    {"expect-ribbon-xml-bytes", StepKind::kExpectRibbonXmlBytes},
 };
 
 constexpr size_t kAnyCount = std::numeric_limits<size_t>::max();
+
+struct Alignment {
+  std::string_view word;
+  int32_t value;
+};
+
+constexpr Alignment kAlignments[] = {
+    {"general", kAlignGeneral}, {"left", kAlignLeft}, {"center", kAlignCenter}, {"right", kAlignRight}};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -88,6 +114,116 @@ std::optional<std::vector<Token>> Tokenize(std::string_view line, std::string& e
     tokens.push_back(std::move(token));
   }
   return tokens;
+}
+
+// The count an operand spells in decimal digits.
+bool ParseCount(const std::string& digits, size_t& count, std::string& error) {
+  const auto [end, failure] = std::from_chars(digits.data(), digits.data() + digits.size(), count);
+  if (failure == std::errc() && end == digits.data() + digits.size()) return true;
+  error = "a count is wanted, not " + digits;
+  return false;
+}
+
+// The operands of the steps that reach Excel's COM side.
+bool ParseExcelOperands(Step& step, const std::vector<Token>& tokens, std::string& error) {
+  const size_t operands = tokens.size() - 1;
+  auto exactly = [&](size_t count) -> bool {
+    if (operands == count) return true;
+    error = "takes " + std::to_string(count) + " operand" + (count == 1 ? "" : "s") + ", not " +
+            std::to_string(operands);
+    return false;
+  };
+  auto cell_at = [&](size_t index) -> bool {
+    if (tokens[index].quoted || !(step.cell = ParseA1(tokens[index].text))) {
+      error = "a cell reference such as B3 is wanted";
+      return false;
+    }
+    return true;
+  };
+  // One of two words, unquoted; `flag` is whether it was the first.
+  auto choice = [&](size_t index, std::string_view yes, std::string_view no) -> bool {
+    if (!tokens[index].quoted && (tokens[index].text == yes || tokens[index].text == no)) {
+      step.flag = tokens[index].text == yes;
+      return true;
+    }
+    error = std::string(yes) + " or " + std::string(no) + " is wanted, not " + tokens[index].text;
+    return false;
+  };
+  switch (step.kind) {
+    case StepKind::kRegister:
+      if (operands > 1) return exactly(1);
+      if (operands == 1) step.word = tokens[1].text;
+      return true;
+    case StepKind::kUnregister:
+    case StepKind::kDisconnect:
+      return exactly(0);
+    case StepKind::kConnect:
+    case StepKind::kClick:
+      if (step.kind == StepKind::kConnect && operands == 0) return true;
+      if (!exactly(1)) return false;
+      step.word = tokens[1].text;
+      return true;
+    case StepKind::kSelect: {
+      if (!exactly(1)) return false;
+      const auto reference = ParseRangeReference(FromUtf8(tokens[1].text));
+      if (tokens[1].quoted || !reference || reference->sheet) {
+        error = "a range of the sheet such as B2 or B2:C5 is wanted";
+        return false;
+      }
+      step.range = reference->range;
+      return true;
+    }
+    case StepKind::kActivate:
+      return exactly(1) && cell_at(1);
+    case StepKind::kEdit:
+      return exactly(1) && choice(1, "begin", "end");
+    case StepKind::kAnswerMessages:
+      return exactly(1) && choice(1, "yes", "no");
+    case StepKind::kExpectMessage:
+      if (operands < 1 || operands > 2) {
+        error = "takes the text and, if wanted, the caption";
+        return false;
+      }
+      for (size_t i = 1; i < tokens.size(); ++i) {
+        if (!tokens[i].quoted) {
+          error = "operand " + std::to_string(i) + " (" + tokens[i].text + ") must be a quoted text";
+          return false;
+        }
+        step.texts.push_back(FromUtf8(tokens[i].text));
+      }
+      return true;
+    case StepKind::kExpectMessages:
+    case StepKind::kExpectRibbonXmlBytes:
+      return exactly(1) && ParseCount(tokens[1].text, step.count, error);
+    case StepKind::kExpectFormat:
+      if (!exactly(2) || !cell_at(1)) return false;
+      if (!tokens[2].quoted) {
+        error = "the format must be a quoted text";
+        return false;
+      }
+      step.texts.push_back(FromUtf8(tokens[2].text));
+      return true;
+    case StepKind::kExpectAlignment:
+      if (!exactly(2) || !cell_at(1)) return false;
+      for (const Alignment& alignment : kAlignments) {
+        if (!tokens[2].quoted && tokens[2].text == alignment.word) {
+          step.alignment = alignment.value;
+          return true;
+        }
+      }
+      error = "left, center, right or general is wanted, not " + tokens[2].text;
+      return false;
+    case StepKind::kExpectCalculation:
+      return exactly(1) && choice(1, "on", "off");
+    case StepKind::kExpectRibbonImage:
+    case StepKind::kExpectRibbonEnabled:
+      if (!exactly(2)) return false;
+      step.word = tokens[1].text;
+      return step.kind == StepKind::kExpectRibbonImage ? choice(2, "present", "none")
+                                                       : choice(2, "TRUE", "FALSE");
+    default:
+      return false;
+  }
 }
 
 // The operands after the keyword and, for set, the raw rest of the line after the cell.
@@ -258,6 +394,24 @@ bool ParseOperands(Step& step, const std::vector<Token>& tokens, std::string_vie
     case StepKind::kExpectThreads:
       if (operands == 0) return true;
       return exactly(1) && count_at(1, kAnyCount);
+    case StepKind::kRegister:
+    case StepKind::kUnregister:
+    case StepKind::kConnect:
+    case StepKind::kDisconnect:
+    case StepKind::kClick:
+    case StepKind::kSelect:
+    case StepKind::kActivate:
+    case StepKind::kEdit:
+    case StepKind::kAnswerMessages:
+    case StepKind::kExpectMessage:
+    case StepKind::kExpectMessages:
+    case StepKind::kExpectFormat:
+    case StepKind::kExpectAlignment:
+    case StepKind::kExpectCalculation:
+    case StepKind::kExpectRibbonImage:
+    case StepKind::kExpectRibbonEnabled:
+    case StepKind::kExpectRibbonXmlBytes:
+      return ParseExcelOperands(step, tokens, error);
   }
   return false;
 }

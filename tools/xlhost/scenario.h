@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tools/xlhost/cell_address.h"
+#include "tools/xlhost/cell_range.h"
 #include "tools/xlhost/formula.h"
 #include "tools/xlhost/grid_value.h"
 
@@ -42,6 +43,24 @@ enum class StepKind {
   kEndRepeat,            // end-repeat
   kNoteThreads,          // note-threads
   kExpectThreads,        // expect-threads [MORE]
+  // Excel's COM side: the add-in session, the object model's state, message boxes.
+  kRegister,              // register [PATH]
+  kUnregister,            // unregister
+  kConnect,               // connect [PROGID]
+  kDisconnect,            // disconnect
+  kClick,                 // click CONTROL
+  kSelect,                // select RANGE
+  kActivate,              // activate CELL
+  kEdit,                  // edit begin | end
+  kAnswerMessages,        // answer-messages yes | no
+  kExpectMessage,         // expect-message "TEXT" ["CAPTION"]
+  kExpectMessages,        // expect-messages COUNT
+  kExpectFormat,          // expect-format CELL "FORMAT"
+  kExpectAlignment,       // expect-alignment CELL left | center | right | general
+  kExpectCalculation,     // expect-calculation on | off
+  kExpectRibbonImage,     // expect-ribbon-image CONTROL present | none
+  kExpectRibbonEnabled,   // expect-ribbon-enabled CONTROL TRUE | FALSE
+  kExpectRibbonXmlBytes,  // expect-ribbon-xml-bytes COUNT
 };
 
 struct Step {
@@ -57,6 +76,11 @@ struct Step {
                                       // rounds of the RTD steps
   std::optional<CellAddress> last_cell;  // fill's range ends here
   size_t partner = 0;                    // the index of a repeat's end-repeat, and back
+  // Excel's COM side: select's range; edit begin, answer-messages yes, expect-ribbon-image
+  // present, expect-ribbon-enabled TRUE and expect-calculation on as true; an alignment.
+  std::optional<CellRange> range;
+  bool flag = false;
+  int32_t alignment = 0;
 };
 
 // Bounds of what a scenario may ask, so that a typing slip cannot hang or swamp a run.

@@ -68,7 +68,8 @@ ScenarioRunner::ScenarioRunner(XllLoader loader, std::string default_xll, std::s
       sheet_(u"Book1.xlsx", u"Sheet1", kFirstSheetId),
       host_(host),
       rtd_(rtd_servers),
-      api_(sheet_, memory_, rtd_) {}
+      api_(sheet_, memory_, rtd_),
+      workbook_(sheet_, [this](CellAddress cell) { Evaluate(cell); }) {}
 
 int ScenarioRunner::Run(const std::vector<Step>& steps) {
   // The rounds still to run of each repeat, by its index; ParseScenario paired the steps.
@@ -137,6 +138,27 @@ bool ScenarioRunner::RunStep(const Step& step) {
     case StepKind::kExpectTopics:
     case StepKind::kExpectRtdValue:
     case StepKind::kExpectThreads: CheckRtd(step); return true;
+    case StepKind::kRegister:
+    case StepKind::kUnregister:
+    case StepKind::kConnect:
+    case StepKind::kDisconnect:
+    case StepKind::kClick:
+    case StepKind::kSelect:
+    case StepKind::kActivate:
+    case StepKind::kEdit:
+    case StepKind::kAnswerMessages:
+      RunExcelStep(step);
+      return true;
+    case StepKind::kExpectMessage:
+    case StepKind::kExpectMessages:
+    case StepKind::kExpectFormat:
+    case StepKind::kExpectAlignment:
+    case StepKind::kExpectCalculation:
+    case StepKind::kExpectRibbonImage:
+    case StepKind::kExpectRibbonEnabled:
+    case StepKind::kExpectRibbonXmlBytes:
+      CheckExcel(step);
+      return true;
     default: Check(step); return true;
   }
 }
@@ -307,6 +329,7 @@ void ScenarioRunner::Fail(const Step& step, const std::string& what) {
 
 void ScenarioRunner::Finish() {
   rtd_.TerminateAll();
+  if (addin_host_ != nullptr) addin_host_->Shutdown();
   if (module_) {
     module_->RunAutoEntry("xlAutoClose");
     CloseModule();

@@ -17,13 +17,17 @@
 #include <string>
 #include <vector>
 
+#include "tools/xlhost/addin_host.h"
+#include "tools/xlhost/apartment_gate.h"
 #include "tools/xlhost/excel_api.h"
 #include "tools/xlhost/host_memory.h"
 #include "tools/xlhost/host_process.h"
+#include "tools/xlhost/message_log.h"
 #include "tools/xlhost/rtd_client.h"
 #include "tools/xlhost/rtd_server_port.h"
 #include "tools/xlhost/scenario.h"
 #include "tools/xlhost/sheet.h"
+#include "tools/xlhost/workbook.h"
 #include "tools/xlhost/xll_module.h"
 
 namespace orra::xlhost {
@@ -45,6 +49,13 @@ class ScenarioRunner {
   ExcelApi& api() { return api_; }
   const Sheet& sheet() const { return sheet_; }
 
+  // Excel's COM side: the object model's workbook and apartment, the message boxes seen, and
+  // the add-in session the COM steps drive (none in a build without COM: those steps fail).
+  Workbook& workbook() { return workbook_; }
+  const ApartmentGate& gate() const { return gate_; }
+  MessageLog& messages() { return messages_; }
+  void set_addin_host(AddinHost* host) { addin_host_ = host; }
+
  private:
   // False when the run cannot go on (an XLL that does not open).
   bool RunStep(const Step& step);
@@ -55,6 +66,8 @@ class ScenarioRunner {
   void Check(const Step& step);
   void Fail(const Step& step, const std::string& what);
   void Finish();
+  void RunExcelStep(const Step& step);
+  void CheckExcel(const Step& step);
 
   // Pumps messages for up to `duration_ms`, evaluating again the cells whose topics a refresh
   // changed, until `done` holds (when given); whether it did.
@@ -75,6 +88,10 @@ class ScenarioRunner {
   ExcelApi api_;
   std::unique_ptr<XllModule> module_;
   int failures_ = 0;
+  Workbook workbook_;
+  ApartmentGate gate_;
+  MessageLog messages_;
+  AddinHost* addin_host_ = nullptr;
 };
 
 }  // namespace orra::xlhost

@@ -303,5 +303,115 @@ TEST_F(RtdScenarioTest, ThreadsAreCountedAgainstTheNotedCount) {
   EXPECT_NE(out_.str().find("failed: 8 threads run, 4 did at note-threads"), std::string::npos) << out_.str();
 }
 
+// An add-in session of the test: each step is recorded, and a step named in `failing` fails.
+class FakeAddinHost final : public AddinHost {
+ public:
+  bool Register(const std::string& path, std::string& error) override { return Step("register " + path, error); }
+  bool Unregister(std::string& error) override { return Step("unregister", error); }
+  bool Connect(const std::string& prog_id, std::string& error) override {
+    return Step(prog_id.empty() ? "connect" : "connect " + prog_id, error);
+  }
+  bool Disconnect(std::string& error) override { return Step("disconnect", error); }
+  bool Click(const std::string& control, std::string& error) override { return Step("click " + control, error); }
+  const LoadedRibbon* ribbon() const override { return loaded ? &ribbon_ : nullptr; }
+  void Shutdown() override { steps.push_back("shutdown"); }
+
+  std::vector<std::string> steps;
+  std::string failing;
+  bool loaded = false;
+  LoadedRibbon ribbon_;
+
+ private:
+  bool Step(const std::string& step, std::string& error) {
+    steps.push_back(step);
+    if (step != failing) return true;
+    error = "it went wrong";
+    return false;
+  }
+};
+
+TEST_F(ScenarioRunnerTest, DrivesTheAddinSessionAndShutsItDownAtTheEnd) {
+  FakeAddinHost host;
+  runner_.set_addin_host(&host);
+  host.failing = "click id_none";
+  EXPECT_EQ(Run("register\nconnect\nclick id_all_refresh\nclick id_none\ndisconnect\nconnect Other.Addin\n"
+                "unregister\n"),
+            1);
+  EXPECT_EQ(host.steps, (std::vector<std::string>{"register fake.xll", "connect", "click id_all_refresh", "click id_none",
+                                                  "disconnect", "connect Other.Addin", "unregister", "shutdown"}));
+  EXPECT_NE(out_.str().find("test.txt:4: click id_none\n    failed: it went wrong"), std::string::npos) << out_.str();
+}
+
+TEST_F(ScenarioRunnerTest, ComStepsFailWithoutAComSide) {
+  EXPECT_EQ(Run("connect\nexpect-ribbon-xml-bytes 10\nselect B2\n"), 2);
+  EXPECT_NE(out_.str().find("failed: this build of xlhost has no COM side"), std::string::npos) << out_.str();
+  EXPECT_NE(out_.str().find("failed: no ribbon was loaded"), std::string::npos) << out_.str();
+  EXPECT_EQ(runner_.workbook().active_cell(), (CellAddress{1, 1}));
+}
+
+TEST_F(ScenarioRunnerTest, ChecksWhatTheRibbonShowed) {
+  FakeAddinHost host;
+  host.loaded = true;
+  host.ribbon_.xml_bytes = 100;
+  host.ribbon_.controls["a"] = RibbonControlState{true, true};
+  host.ribbon_.controls["b"] = RibbonControlState{false, std::nullopt};
+  runner_.set_addin_host(&host);
+  EXPECT_EQ(Run("expect-ribbon-xml-bytes 100\nexpect-ribbon-image a present\nexpect-ribbon-enabled a TRUE\n"
+                "expect-ribbon-image b none\n"),
+            0)
+      << out_.str();
+  EXPECT_EQ(Run("expect-ribbon-xml-bytes 99\nexpect-ribbon-image a none\nexpect-ribbon-enabled b TRUE\n"
+                "expect-ribbon-image c present\n"),
+            4);
+  const std::string out = out_.str();
+  EXPECT_NE(out.find("failed: the ribbon XML has 100 bytes"), std::string::npos) << out;
+  EXPECT_NE(out.find("failed: its image is present"), std::string::npos) << out;
+  EXPECT_NE(out.find("failed: it is nothing (the control names no such callback)"), std::string::npos) << out;
+  EXPECT_NE(out.find("failed: the ribbon has no control c"), std::string::npos) << out;
+}
+
+TEST_F(ScenarioRunnerTest, ChecksMessagesFormatsAndTheCalculationSwitch) {
+  const MessageButton offered[] = {MessageButton::kYes, MessageButton::kNo};
+  EXPECT_EQ(Run("answer-messages no\n"), 0);
+  EXPECT_EQ(runner_.messages().Answer(u"Orra", u"Please log in", offered), MessageButton::kNo);
+  CellRange b2 = CellRange::Of({1, 1});
+  runner_.workbook().SetNumberFormat(b2, u"@");
+  runner_.workbook().SetHorizontalAlignment(b2, kAlignCenter);
+  runner_.workbook().SetCalculationEnabled(false);
+  EXPECT_EQ(Run("expect-message \"Please log in\"\nexpect-message \"Please log in\" \"Orra\"\nexpect-messages 1\n"
+                "expect-format B2 \"@\"\nexpect-alignment B2 center\nexpect-alignment B3 general\n"
+                "expect-calculation off\n"),
+            0)
+      << out_.str();
+  EXPECT_EQ(Run("expect-message \"Please log in\" \"Other\"\nexpect-messages 0\nexpect-format B2 \"General\"\n"
+                "expect-alignment B2 left\nexpect-calculation on\n"),
+            5);
+  const std::string out = out_.str();
+  EXPECT_NE(out.find("\"Please log in\" captioned \"Orra\""), std::string::npos) << out;
+  EXPECT_NE(out.find("failed: 1 message boxes were shown"), std::string::npos) << out;
+  EXPECT_NE(out.find("failed: the cell's format is \"@\""), std::string::npos) << out;
+  EXPECT_NE(out.find("failed: the cell is aligned center"), std::string::npos) << out;
+  EXPECT_NE(out.find("failed: the sheet's calculation is off"), std::string::npos) << out;
+}
+
+TEST_F(ScenarioRunnerTest, ObjectModelWritesEvaluateThroughTheRunner) {
+  xll_.functions["F"] = [&](auto) {
+    result_ = XlNumber(9);
+    return &result_;
+  };
+  // The add-in writes through the object model while the XLL is open, here from xlAutoAdd.
+  std::string error;
+  bool written = false;
+  xll_.auto_entries["xlAutoAdd"] = [&] {
+    written = runner_.workbook().Write({0, 0}, u"=F()", error);
+    return 1;
+  };
+  EXPECT_EQ(Run("open\nselect B2:C3\nactivate C3\nedit begin\nadd\nexpect A1 9\nedit end\n"), 0) << out_.str();
+  EXPECT_TRUE(written) << error;
+  EXPECT_EQ(runner_.workbook().active_cell(), (CellAddress{2, 2}));
+  EXPECT_EQ(runner_.workbook().selection(), (CellRange{{1, 1}, {2, 2}}));
+  EXPECT_FALSE(runner_.gate().editing());
+}
+
 }  // namespace
 }  // namespace orra::xlhost

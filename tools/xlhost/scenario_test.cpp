@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tools/xlhost/workbook.h"
+
 namespace orra::xlhost {
 namespace {
 
@@ -99,6 +101,37 @@ TEST(ScenarioTest, ReadsTheRtdStepsAndPairsRepetitions) {
   EXPECT_EQ(s[13].count, 2u);
 }
 
+TEST(ScenarioTest, ReadsTheStepsOfExcelsComSide) {
+  const std::string text =
+      "register\nregister C:\\a.xll\nunregister\nconnect Some.Addin\ndisconnect\nclick id_all_refresh\n"
+      "select B2:C5\nactivate C3\nedit begin\nedit end\nanswer-messages no\n"
+      "expect-message \"Please log in\"\nexpect-message \"t\" \"caption\"\nexpect-messages 2\n"
+      "expect-format B2 \"yyyy-mm-dd\"\nexpect-alignment B2 right\nexpect-calculation off\n"
+      "expect-ribbon-image id_help none\nexpect-ribbon-enabled id_help TRUE\nexpect-ribbon-xml-bytes 2048\n";
+  std::string error;
+  const auto steps = ParseScenario(text, error);
+  ASSERT_TRUE(steps) << error;
+  ASSERT_EQ(steps->size(), 20u);
+  EXPECT_TRUE((*steps)[0].word.empty());
+  EXPECT_EQ((*steps)[1].word, "C:\\a.xll");
+  EXPECT_EQ((*steps)[3].word, "Some.Addin");
+  EXPECT_EQ((*steps)[5].word, "id_all_refresh");
+  EXPECT_EQ((*steps)[6].range, (CellRange{{1, 1}, {4, 2}}));
+  EXPECT_EQ((*steps)[7].cell, (CellAddress{2, 2}));
+  EXPECT_TRUE((*steps)[8].flag);
+  EXPECT_FALSE((*steps)[9].flag);
+  EXPECT_FALSE((*steps)[10].flag);
+  EXPECT_EQ((*steps)[12].texts, (std::vector<std::u16string>{u"t", u"caption"}));
+  EXPECT_EQ((*steps)[13].count, 2u);
+  EXPECT_EQ((*steps)[14].texts, (std::vector<std::u16string>{u"yyyy-mm-dd"}));
+  EXPECT_EQ((*steps)[15].alignment, kAlignRight);
+  EXPECT_FALSE((*steps)[16].flag);
+  EXPECT_EQ((*steps)[17].word, "id_help");
+  EXPECT_FALSE((*steps)[17].flag);
+  EXPECT_TRUE((*steps)[18].flag);
+  EXPECT_EQ((*steps)[19].count, 2048u);
+}
+
 TEST(ScenarioTest, ABadLineIsNamedWithWhatIsWrong) {
   struct Case {
     const char* text;
@@ -127,6 +160,18 @@ TEST(ScenarioTest, ABadLineIsNamedWithWhatIsWrong) {
       {"fill A1:Z10000 =F()\n", "line 1: fill: at most 100000 cells"},
       {"fill A1:A2 5\n", "line 1: fill: a =formula is wanted"},
       {"expect-rtd-value A1 nothing\n", "line 1: expect-rtd-value: the value nothing is no text"},
+      {"select Sheet1!A1\n", "line 1: select: a range of the sheet"},
+      {"select \"A1\"\n", "line 1: select: a range of the sheet"},
+      {"edit start\n", "line 1: edit: begin or end is wanted, not start"},
+      {"answer-messages maybe\n", "line 1: answer-messages: yes or no"},
+      {"expect-message Hello\n", "line 1: expect-message: operand 1 (Hello) must be a quoted text"},
+      {"expect-message\n", "line 1: expect-message: takes the text"},
+      {"expect-format B2 General\n", "line 1: expect-format: the format must be a quoted text"},
+      {"expect-alignment B2 justify\n", "line 1: expect-alignment: left, center, right or general"},
+      {"expect-ribbon-image id_help maybe\n", "line 1: expect-ribbon-image: present or none"},
+      {"expect-ribbon-enabled id_help\n", "line 1: expect-ribbon-enabled: takes 2 operands"},
+      {"expect-ribbon-xml-bytes -1\n", "line 1: expect-ribbon-xml-bytes: a count"},
+      {"connect A B\n", "line 1: connect: takes 1 operand, not 2"},
   };
   for (const Case& c : cases) {
     std::string error;

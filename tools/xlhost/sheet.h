@@ -27,6 +27,8 @@ class Sheet {
   // "[Book1.xlsx]Sheet1", as xlSheetNm answers.
   std::u16string QualifiedName() const;
   uint64_t id() const { return id_; }
+  const std::u16string& book_name() const { return book_name_; }
+  const std::u16string& name() const { return name_; }
 
   void SetConstant(CellAddress cell, GridValue value);
   void SetFormula(CellAddress cell, Formula formula);
