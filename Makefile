@@ -42,8 +42,9 @@ test-xlhost: windows
 # Registered as a COM server, with the stand-in terminal and server around it, so that its RTD
 # server is the real one.
 test-xlhost-addin: windows
+	scripts/run-xlhost build/windows build/windows/addin/OrraAddin64.xll tools/xlhost/scenarios/addin_session.txt
 	scripts/run-xlhost-served build/windows build/windows/addin/OrraAddin64.xll tools/xlhost/scenarios/xdp_cells.txt \
-	  tools/xlhost/scenarios/xdp_load_loop.txt
+	  tools/xlhost/scenarios/xdp_server.txt tools/xlhost/scenarios/xdp_load_loop.txt
 
 fuzz-build: deps
 	cmake --preset fuzz >/dev/null
