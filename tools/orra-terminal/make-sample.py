@@ -86,6 +86,12 @@ indicators.append({"folder": "财务数据", "children": finance})
 indicators.append({"folder": "基本资料", "children": [
     leaf("证券简称", "stock.info.name", 0, [], decimals=0, alignment=0),
     leaf("上市日期", "stock.info.listdate", 1, [], decimals=0, alignment=1, date_style=1),
+    # One date indicator for each further date style, so a sheet shows every one of them.
+    leaf("成立日期", "stock.info.founded", 1, [], decimals=0, alignment=1, date_style=0),
+    leaf("首发公告日", "stock.info.ipodate", 1, [], decimals=0, alignment=1, date_style=2),
+    leaf("最近报告期", "stock.info.lastreport", 1, [], decimals=0, alignment=1, date_style=3),
+    leaf("股权登记日", "stock.info.recorddate", 1, [], decimals=0, alignment=1, date_style=4),
+    leaf("摘牌日期", "stock.info.delistdate", 1, [], decimals=0, alignment=1, date_style=5),
     leaf("所属行业", "stock.info.industry", 0, ["fiscalyear"], decimals=0, alignment=0),
     leaf("注册地", "stock.info.place", 0, [], decimals=0, alignment=0),
     leaf("实际控制人", "stock.info.owner", 0, [], decimals=0, alignment=0),
