@@ -4,12 +4,14 @@
 # make test-native    the native tests in the plain optimised build
 # make test-xlhost-addin  OrraAddin64.xll's cells in the stand-in Excel under Wine
 # make test-sanitize  the native tests under address/undefined and thread sanitizers
-# make demo           the add-in against the stand-in terminal and server, without Excel
+# make demo           OrraAddin64.xll in the stand-in Excel under Wine, against the stand-in
+#                     terminal and server
+# make demo-native    the add-in's pipeline against them natively, without Excel or Wine
 # make bench          build and run the benchmarks
 # make fuzz           every fuzz target for FUZZ_SECONDS (default 300) each
 JOBS ?= $(shell nproc)
 
-.PHONY: demo all deps native windows fuzz-build test test-native test-wine test-xlhost test-xlhost-addin test-fuzz test-asan test-tsan test-sanitize bench fuzz clean
+.PHONY: demo demo-native all deps native windows fuzz-build test test-native test-wine test-xlhost test-xlhost-addin test-fuzz test-asan test-tsan test-sanitize bench fuzz clean
 FUZZ_SECONDS ?= 300
 
 all: native windows
@@ -82,7 +84,13 @@ test-tsan: deps
 
 test-sanitize: test-asan test-tsan
 
-demo: native
+# The real DLL in the stand-in Excel under Wine, against the stand-in terminal and server.
+demo: windows
+	cmake --preset native >/dev/null && cmake --build --preset native -j $(JOBS) --target orra-server orra-terminal
+	scripts/run-xlhost-served build/windows build/windows/addin/OrraAddin64.xll tools/demo/xlhost_demo.txt
+
+# The same pipeline natively, without Excel or Wine: `orra sheet` over the demo sheet.
+demo-native: native
 	scripts/demo build/native
 
 bench: native

@@ -35,7 +35,8 @@ constexpr DispatchMember kRangeMembers[] = {
     {u"Resize", kResize},   {u"Value2", kValue2},       {u"NumberFormatLocal", kNumberFormatLocal},
     {u"HorizontalAlignment", kHorizontalAlignment},     {u"Dirty", kDirty},
     {u"Worksheet", kWorksheet}, {u"Address", kAddress}};
-constexpr DispatchMember kWorksheetMembers[] = {{u"EnableCalculation", kEnableCalculation}, {u"Name", kName}};
+constexpr DispatchMember kWorksheetMembers[] = {
+    {u"EnableCalculation", kEnableCalculation}, {u"Name", kName}, {u"Range", kRange}};
 
 // A private interface id that finds the Range object behind an IDispatch handed back to us
 // (Application.Range(range), Intersect, RelativeTo).
@@ -108,6 +109,31 @@ std::optional<GridValue> CellValueOf(const VARIANT& variant) {
   }
 }
 
+// Application.Range and Worksheet.Range (Cell1, [Cell2]): each a text naming cells of the sheet or
+// a Range.
+HRESULT RangeOf(const Context& context, const Invocation& call, VARIANT& result) {
+  if (call.count() < 1 || call.count() > 2) return DISP_E_BADPARAMCOUNT;
+  if (call.Argument(0) == nullptr) return DISP_E_PARAMNOTOPTIONAL;
+  std::optional<CellRange> range;
+  for (size_t i = 0; i < call.count(); ++i) {
+    const VARIANT* argument = call.Argument(i);
+    if (argument == nullptr) continue;
+    std::optional<CellRange> part;
+    if (const auto text = TextOf(*argument)) {
+      const auto reference = ParseRangeReference(*text);
+      if (!reference || !context.workbook.Names(*reference)) return kExcelCallFailed;
+      part = reference->range;
+    } else if (V_VT(argument) == VT_DISPATCH) {
+      part = RangeBehind(*argument);
+      if (!part) return kExcelCallFailed;
+    } else {
+      return DISP_E_TYPEMISMATCH;
+    }
+    range = range ? Span(*range, *part) : *part;
+  }
+  return Put(result, MakeRange(context, *range));
+}
+
 class ApplicationObject final : public DispatchObject<IDispatch> {
  public:
   explicit ApplicationObject(const Context& context)
@@ -132,7 +158,7 @@ class ApplicationObject final : public DispatchObject<IDispatch> {
       return Intersect(call, result);
     }
     if (!call.is_get() || call.is_put()) return DISP_E_MEMBERNOTFOUND;
-    if (member == kRange) return RangeOf(call, result);
+    if (member == kRange) return RangeOf(context_, call, result);
     if (call.count() != 0) return DISP_E_BADPARAMCOUNT;
     switch (member) {
       case kHwnd:
@@ -148,29 +174,6 @@ class ApplicationObject final : public DispatchObject<IDispatch> {
     }
   }
 
-  // Range(Cell1, [Cell2]): each a text naming cells of the sheet or a Range.
-  HRESULT RangeOf(const Invocation& call, VARIANT& result) {
-    if (call.count() < 1 || call.count() > 2) return DISP_E_BADPARAMCOUNT;
-    if (call.Argument(0) == nullptr) return DISP_E_PARAMNOTOPTIONAL;
-    std::optional<CellRange> range;
-    for (size_t i = 0; i < call.count(); ++i) {
-      const VARIANT* argument = call.Argument(i);
-      if (argument == nullptr) continue;
-      std::optional<CellRange> part;
-      if (const auto text = TextOf(*argument)) {
-        const auto reference = ParseRangeReference(*text);
-        if (!reference || !context_.workbook.Names(*reference)) return kExcelCallFailed;
-        part = reference->range;
-      } else if (V_VT(argument) == VT_DISPATCH) {
-        part = RangeBehind(*argument);
-        if (!part) return kExcelCallFailed;
-      } else {
-        return DISP_E_TYPEMISMATCH;
-      }
-      range = range ? Span(*range, *part) : *part;
-    }
-    return Put(result, MakeRange(context_, *range));
-  }
 
   // Intersect(Arg1, Arg2, [Arg3] ...): the cells all of them hold, or Nothing.
   HRESULT Intersect(const Invocation& call, VARIANT& result) {
@@ -423,6 +426,7 @@ class WorksheetObject final : public DispatchObject<IDispatch> {
 
  private:
   HRESULT Call(DISPID member, const Invocation& call, VARIANT& result) override {
+    if (member == kRange) return call.is_get() && !call.is_put() ? RangeOf(context_, call, result) : DISP_E_MEMBERNOTFOUND;
     if (call.count() != 0) return DISP_E_BADPARAMCOUNT;
     Workbook& workbook = context_.workbook;
     if (call.is_put()) {
