@@ -81,6 +81,16 @@ bool RequestsDictionary::Visit(TopicId topic_id, const std::function<void(const 
   return true;
 }
 
+bool RequestsDictionary::KeepShown(TopicId topic_id, const SharedBlock& rendered_from,
+                                   std::shared_ptr<const ShownAnswer> shown) {
+  MutexLock lock(mutex_);
+  auto it = records_.find(topic_id);
+  // The caller holds `rendered_from`, so no other block can have taken its address meanwhile.
+  if (it == records_.end() || it->second.record.result != rendered_from) return false;
+  it->second.record.shown = std::move(shown);
+  return true;
+}
+
 size_t RequestsDictionary::Size() const {
   MutexLock lock(mutex_);
   return records_.size();
