@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/ascii_text.h"
+#include "common/block_pool.h"
 #include "request/develop_log.h"
 #include "transport/message_code.h"
 
@@ -303,6 +304,7 @@ std::vector<TopicId> RequestsDictionary::TakeBatch(bool& more_left) {
 }
 
 void RequestsDictionary::RunWorker() {
+  const BufferPool::ThreadCacheScope cache_scope;
   try {
     while (running_.load(std::memory_order_acquire)) {
       wake_.Wait();
