@@ -12,6 +12,10 @@ bool SameReply(const std::weak_ptr<const PooledBlock>& kept, const SharedBlock& 
   return !kept.owner_before(current) && !current.owner_before(kept);
 }
 
+bool ApplyFormat(const ShownAnswer& shown, const tagRequest& request, ExcelObjectModel* excel, const Env& env) {
+  return ApplyCellFormat(excel, request, shown.wanted.format == AnswerFormat::kDateOnly, env);
+}
+
 }  // namespace
 
 CellFormatChoice CellFormatChoice::Of(const tagRequest& request, AnswerFormat format) {
@@ -35,22 +39,20 @@ bool ShownAsIs(const tagRequest& request, const CellMessageTable& messages, cons
 
 std::shared_ptr<const ShownAnswer> ShowAnswer(const tagRequest& request, ExcelObjectModel* excel,
                                               const CellMessageTable& messages, const Env& env) {
-  if (ShownAsIs(request, messages, excel)) return request.shown;
   const ShownAnswer* kept = request.shown.get();
-  const bool current = kept != nullptr && kept->Shows(request, messages);
   std::shared_ptr<ShownAnswer> shown;
-  if (current) {
+  if (kept != nullptr && kept->Shows(request, messages)) {
+    if (kept->Formatted() || !ApplyFormat(*kept, request, excel, env)) return request.shown;
     shown = std::make_shared<ShownAnswer>(*kept);
-  } else {
-    RenderedAnswer rendered = RenderAnswer(&request, messages);
-    const CellFormatChoice wanted = CellFormatChoice::Of(request, rendered.format);
-    shown = std::make_shared<ShownAnswer>(ShownAnswer{request.result, &messages, messages.UsingDeveloperTexts(),
-                                                      std::move(rendered), wanted,
-                                                      kept != nullptr ? kept->formatted : std::nullopt});
-  }
-  if (!shown->Formatted() && ApplyCellFormat(excel, request, shown->wanted.format == AnswerFormat::kDateOnly, env)) {
     shown->formatted = shown->wanted;
+    return shown;
   }
+  RenderedAnswer rendered = RenderAnswer(&request, messages);
+  const CellFormatChoice wanted = CellFormatChoice::Of(request, rendered.format);
+  shown = std::make_shared<ShownAnswer>(ShownAnswer{request.result, &messages, messages.UsingDeveloperTexts(),
+                                                    std::move(rendered), wanted,
+                                                    kept != nullptr ? kept->formatted : std::nullopt});
+  if (!shown->Formatted() && ApplyFormat(*shown, request, excel, env)) shown->formatted = shown->wanted;
   return shown;
 }
 
