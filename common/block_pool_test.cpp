@@ -109,6 +109,50 @@ TEST(BufferPool, BlocksMoveBetweenThreads) {
   ReleaseBuffer(p);
 }
 
+TEST(BufferPool, AThreadKeepsAFewBlocksAndGivesThemBackWhenItsScopeEnds) {
+  BufferPool& pool = BufferPool::Instance();
+  pool.Drain();
+  constexpr size_t kOverflow = 2;
+  size_t cached_in_thread = 0;
+  size_t free_in_thread = 0;
+  std::thread([&] {
+    const BufferPool::ThreadCacheScope scope;
+    std::vector<void*> blocks;
+    for (size_t i = 0; i < BufferPool::kThreadCacheBlocks + kOverflow; ++i) blocks.push_back(AcquireBuffer(300));
+    for (void*& block : blocks) ReleaseBuffer(block);
+    cached_in_thread = pool.CachedCount(300);
+    free_in_thread = pool.FreeCount(300);
+  }).join();
+  EXPECT_EQ(cached_in_thread, BufferPool::kThreadCacheBlocks);
+  EXPECT_EQ(free_in_thread, BufferPool::kThreadCacheBlocks + kOverflow) << "counted wherever they wait";
+  EXPECT_EQ(pool.FreeCount(300), BufferPool::kThreadCacheBlocks + kOverflow) << "none lost with the thread";
+
+  // Every cache given back is taken again: more threads than caches, one after another, all
+  // keep blocks of their own.
+  for (size_t t = 0; t < BufferPool::kThreadCacheCount + 4; ++t) {
+    size_t cached = 0;
+    std::thread([&] {
+      const BufferPool::ThreadCacheScope scope;
+      void* block = AcquireBuffer(300);
+      ReleaseBuffer(block);
+      cached = pool.CachedCount(300);
+    }).join();
+    EXPECT_EQ(cached, 1u) << "thread " << t;
+  }
+}
+
+TEST(BufferPool, DrainAlsoEmptiesTheCacheOfAThreadThatEndedWithoutGivingItBack) {
+  BufferPool& pool = BufferPool::Instance();
+  pool.Drain();
+  std::thread([] {
+    void* block = AcquireBuffer(2000);
+    ReleaseBuffer(block);
+  }).join();
+  EXPECT_EQ(pool.FreeCount(2000), 1u);
+  pool.Drain();
+  EXPECT_EQ(pool.FreeCount(2000), 0u);
+}
+
 TEST(PooledBlock, KeepsItsSizeAndReturnsTheBlockToThePool) {
   BufferPool::Instance().Drain();
   const uint8_t bytes[] = {1, 2, 3, 4, 5};

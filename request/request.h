@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "common/pooled_block.h"
@@ -27,6 +28,11 @@ constexpr size_t kCallerAddressUnits = 128;
 constexpr size_t kIndicatorNameUnits = 128;
 constexpr size_t kServiceNameUnits = 64;
 
+// What a worksheet function last showed of a record's answer in its calling cell, and the
+// format it last set there (xll/shown_answer.h). The request layer only carries it with the
+// record, so that it goes with the record and a reply can be told apart from the one shown.
+struct ShownAnswer;
+
 // Named parameters; keys compare ordinally by UTF-16 unit, case-sensitive.
 using RequestParameters = std::map<std::u16string, std::u16string>;
 
@@ -47,6 +53,8 @@ struct tagRequest {
   // The body of the server's answer; null until answered. Shared, so that a worksheet function
   // renders it outside the dictionary's lock while the connection thread may replace it.
   SharedBlock result;
+  // Kept by the worksheet function (RequestsDictionary::KeepShown); null until first shown.
+  std::shared_ptr<const ShownAnswer> shown;
 
   tagRequest() = default;
   explicit tagRequest(TopicId topic) : topic_id(topic) {}

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/ascii_text.h"
+#include "common/block_pool.h"
 #include "request/develop_log.h"
 #include "transport/message_code.h"
 
@@ -78,6 +79,16 @@ bool RequestsDictionary::Visit(TopicId topic_id, const std::function<void(const 
   auto it = records_.find(topic_id);
   if (it == records_.end()) return false;
   visit(it->second.record);
+  return true;
+}
+
+bool RequestsDictionary::KeepShown(TopicId topic_id, const SharedBlock& rendered_from,
+                                   std::shared_ptr<const ShownAnswer> shown) {
+  MutexLock lock(mutex_);
+  auto it = records_.find(topic_id);
+  // The caller holds `rendered_from`, so no other block can have taken its address meanwhile.
+  if (it == records_.end() || it->second.record.result != rendered_from) return false;
+  it->second.record.shown = std::move(shown);
   return true;
 }
 
@@ -293,6 +304,7 @@ std::vector<TopicId> RequestsDictionary::TakeBatch(bool& more_left) {
 }
 
 void RequestsDictionary::RunWorker() {
+  const BufferPool::ThreadCacheScope cache_scope;
   try {
     while (running_.load(std::memory_order_acquire)) {
       wake_.Wait();

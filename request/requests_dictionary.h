@@ -76,6 +76,9 @@ class RequestsDictionary {
   // call back into the dictionary or into Excel.
   bool Visit(TopicId topic_id, const std::function<void(const tagRequest&)>& visit) const;
   size_t Size() const;
+  // Keeps what the calling cell shows of the record's answer `rendered_from`; false, keeping
+  // nothing, when the record went or its answer was replaced since.
+  bool KeepShown(TopicId topic_id, const SharedBlock& rendered_from, std::shared_ptr<const ShownAnswer> shown);
 
   // Stores the record as it is (a request refused at connection).
   void Store(tagRequest record);

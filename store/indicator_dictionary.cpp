@@ -1,5 +1,6 @@
 #include "store/indicator_dictionary.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -28,6 +29,14 @@ IndicatorDictionary::IndicatorDictionary(std::shared_ptr<const CRecordFile> file
   }
   const auto top = children.find(0);
   if (top == children.end()) return;
+  // Where each leaf's name lies in names_, in visit order; views are taken once names_ is whole.
+  struct Placed {
+    size_t offset;
+    size_t length;
+    size_t index;
+  };
+  std::vector<Placed> placed;
+  placed.reserve(nodes.size());
 
   // One frame per folder being expanded: its children and the next one to visit.
   std::vector<std::pair<const std::vector<size_t>*, size_t>> stack{{&top->second, 0}};
@@ -41,18 +50,28 @@ IndicatorDictionary::IndicatorDictionary(std::shared_ptr<const CRecordFile> file
     const size_t index = (*list)[next++];
     const Node& node = nodes[index];
     if (!node.is_folder) {
-      entries_.emplace(WideOfGbk(node.name, kMaxNameChars), index);
+      const std::u16string name = WideOfGbk(node.name, kMaxNameChars);
+      placed.push_back({names_.size(), name.size(), index});
+      names_ += name;
       continue;
     }
     if (!expanded.insert(node.id).second) continue;
     const auto sub = children.find(node.id);
     if (sub != children.end()) stack.emplace_back(&sub->second, 0);
   }
+  entries_.reserve(placed.size());
+  for (const Placed& p : placed) entries_.emplace_back(std::u16string_view(names_).substr(p.offset, p.length), p.index);
+  // Visit order among equal names is kept, so the first leaf met keeps its name.
+  const auto by_name = [](const Entry& a, const Entry& b) { return a.first < b.first; };
+  std::stable_sort(entries_.begin(), entries_.end(), by_name);
+  const auto same_name = [](const Entry& a, const Entry& b) { return a.first == b.first; };
+  entries_.erase(std::unique(entries_.begin(), entries_.end(), same_name), entries_.end());
 }
 
 std::optional<size_t> IndicatorDictionary::Find(std::u16string_view name) const {
-  const auto it = entries_.find(name);
-  if (it == entries_.end()) return std::nullopt;
+  const auto it = std::lower_bound(entries_.begin(), entries_.end(), name,
+                                   [](const Entry& entry, std::u16string_view key) { return entry.first < key; });
+  if (it == entries_.end() || it->first != name) return std::nullopt;
   return it->second;
 }
 

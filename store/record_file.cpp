@@ -40,38 +40,50 @@ void CRecordFile::Reset() {
   saved_revision_ = 0;
   header_.fill(0);
   records_.clear();
+  records_begin_ = 0;
   offsets_.clear();
 }
 
 void CRecordFile::Read(FileSystem& files) {
   Reset();
-  const std::optional<std::vector<uint8_t>> file = files.ReadAll(path_, FileSystem::Access::kRead);
-  if (file) Decode(*file);
+  std::optional<std::vector<uint8_t>> file = files.ReadAll(path_, FileSystem::Access::kRead);
+  if (!file) return;
+  // A file in the store's layout is kept as read: its records are used where they lie.
+  if (const std::optional<size_t> walked = DecodeLayout(*file)) {
+    file->resize(kHeaderSize + *walked);
+    records_ = std::move(*file);
+    records_begin_ = kHeaderSize;
+  }
 }
 
 void CRecordFile::Decode(std::span<const uint8_t> file) {
+  if (const std::optional<size_t> walked = DecodeLayout(file)) {
+    const auto records = file.subspan(kHeaderSize, *walked);
+    records_.assign(records.begin(), records.end());
+  }
+}
+
+std::optional<size_t> CRecordFile::DecodeLayout(std::span<const uint8_t> file) {
   Reset();
   // A file too short for its header holds nothing usable and is never written back: replacing
   // it would destroy bytes a later read might still use.
-  if (file.size() < kHeaderSize) return;
+  if (file.size() < kHeaderSize) return std::nullopt;
   const std::span<const uint8_t> header = file.first(kHeaderSize);
   const int32_t file_payload_size = HeaderField(header, kHeaderPayloadSizeOffset);
   const int32_t record_count = HeaderField(header, kHeaderCountOffset);
   // No records: nothing to convert either, so the file stays as the terminal wrote it.
-  if (record_count <= 0) return;
+  if (record_count <= 0) return std::nullopt;
   std::copy(header.begin(), header.end(), header_.begin());
   revision_ = HeaderField(header, kHeaderRevisionOffset);
   saved_revision_ = revision_;
   const std::span<const uint8_t> data = file.subspan(kHeaderSize);
-  if (file_payload_size == payload_size_) {
-    WalkSameLayout(data);
-  } else {
-    ConvertLayout(data, file_payload_size, record_count);
-    saved_revision_ = revision_ - 1;
-  }
+  if (file_payload_size == payload_size_) return WalkSameLayout(data);
+  ConvertLayout(data, file_payload_size, record_count);
+  saved_revision_ = revision_ - 1;
+  return std::nullopt;
 }
 
-void CRecordFile::WalkSameLayout(std::span<const uint8_t> data) {
+size_t CRecordFile::WalkSameLayout(std::span<const uint8_t> data) {
   const size_t fixed_and_payload = kFixedSize + static_cast<size_t>(payload_size_);
   size_t at = 0;
   while (data.size() - at >= fixed_and_payload + kTerminatorSize) {
@@ -82,7 +94,7 @@ void CRecordFile::WalkSameLayout(std::span<const uint8_t> data) {
     offsets_.push_back(at);
     at += fixed_and_payload + *variable + kTerminatorSize;
   }
-  records_.assign(data.begin(), data.begin() + static_cast<ptrdiff_t>(at));
+  return at;
 }
 
 void CRecordFile::ConvertLayout(std::span<const uint8_t> data, int32_t file_payload_size, int32_t record_count) {
@@ -109,7 +121,7 @@ int32_t CRecordFile::file_payload_size() const { return HeaderField(header_, kHe
 RecordView CRecordFile::At(size_t index) const {
   RecordView view;
   if (index >= offsets_.size()) return view;
-  const uint8_t* record = records_.data() + offsets_[index];
+  const uint8_t* record = RecordAt(index);
   view.is_folder = record[kFolderOffset] != 0;
   view.parent_id = ByteReader::LoadLittleEndian<int64_t>(record + kParentOffset);
   view.id = ByteReader::LoadLittleEndian<int64_t>(record + kIdOffset);
@@ -129,7 +141,7 @@ RecordView CRecordFile::At(size_t index) const {
 
 std::optional<size_t> CRecordFile::FindById(int64_t id) const {
   for (size_t i = 0; i < offsets_.size(); ++i) {
-    if (ByteReader::LoadLittleEndian<int64_t>(records_.data() + offsets_[i] + kIdOffset) == id) return i;
+    if (ByteReader::LoadLittleEndian<int64_t>(RecordAt(i) + kIdOffset) == id) return i;
   }
   return std::nullopt;
 }
@@ -137,7 +149,7 @@ std::optional<size_t> CRecordFile::FindById(int64_t id) const {
 std::optional<size_t> CRecordFile::FindByName(std::string_view name) const {
   for (size_t i = 0; i < offsets_.size(); ++i) {
     const std::string_view record_name =
-        FieldText(std::span<const uint8_t>(records_.data() + offsets_[i] + kNameOffset, kNameWidth));
+        FieldText(std::span<const uint8_t>(RecordAt(i) + kNameOffset, kNameWidth));
     if (EqualsFoldingAsciiCase(record_name, name)) return i;
   }
   return std::nullopt;
@@ -150,7 +162,8 @@ std::vector<uint8_t> CRecordFile::Encode() const {
   StoreLittleEndian<int32_t>(file.data() + kHeaderPayloadSizeOffset, payload_size_);
   StoreLittleEndian<int32_t>(file.data() + kHeaderCountOffset, static_cast<int32_t>(offsets_.size()));
   StoreLittleEndian<int32_t>(file.data() + kHeaderRevisionOffset, revision_);
-  file.insert(file.end(), records_.begin(), records_.end());
+  const std::span<const uint8_t> records = record_bytes();
+  file.insert(file.end(), records.begin(), records.end());
   return file;
 }
 

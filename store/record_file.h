@@ -65,7 +65,7 @@ class CRecordFile {
   // The file was read in another layout and is to be written in the store's.
   bool NeedsRewrite() const { return revision_ != saved_revision_; }
   // The records' bytes in file order, in the store's layout.
-  std::span<const uint8_t> record_bytes() const { return records_; }
+  std::span<const uint8_t> record_bytes() const { return std::span<const uint8_t>(records_).subspan(records_begin_); }
 
   RecordView At(size_t index) const;
   std::optional<size_t> FindById(int64_t id) const;
@@ -80,7 +80,12 @@ class CRecordFile {
 
  private:
   void Reset();
-  void WalkSameLayout(std::span<const uint8_t> data);
+  const uint8_t* RecordAt(size_t index) const { return records_.data() + records_begin_ + offsets_[index]; }
+  // Decodes the header and places the records; when the file is in the store's layout, answers
+  // how many bytes of records follow the header, for the caller to keep (nothing kept yet).
+  std::optional<size_t> DecodeLayout(std::span<const uint8_t> file);
+  // Places the records of a file in the store's layout; answers the bytes they take.
+  size_t WalkSameLayout(std::span<const uint8_t> data);
   void ConvertLayout(std::span<const uint8_t> data, int32_t file_payload_size, int32_t record_count);
 
   std::u16string path_;
@@ -89,7 +94,8 @@ class CRecordFile {
   int32_t saved_revision_ = 0;
   std::array<uint8_t, kHeaderSize> header_{};
   std::vector<uint8_t> records_;
-  std::vector<size_t> offsets_;  // start of every record in records_
+  size_t records_begin_ = 0;     // where the first record starts in records_
+  std::vector<size_t> offsets_;  // start of every record, from records_begin_
 };
 
 }  // namespace orra

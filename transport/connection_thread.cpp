@@ -4,6 +4,7 @@
 #include <exception>
 #include <system_error>
 
+#include "common/block_pool.h"
 
 namespace orra {
 
@@ -38,6 +39,7 @@ void ConnectionThread::Stop() {
 }
 
 void ConnectionThread::Run(FrameLink& link, ConnectionHandlers handlers) {
+  const BufferPool::ThreadCacheScope cache_scope;
   try {
     ConnectionLoop loop(link, queue_, std::move(handlers), env_);
     for (;;) {

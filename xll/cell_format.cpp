@@ -53,11 +53,12 @@ std::optional<std::u16string> NumberFormatFor(const tagRequest& request, bool da
   return std::nullopt;
 }
 
-void ReportRefusal(ExcelObjectModel& excel, const Env& env) {
+bool ReportRefusal(ExcelObjectModel& excel, const Env& env) {
   std::u16string line = u"[ApplyCellFormat] ";
   line += excel.LastError();
   line += u"\r\n";
   env.Debug(line);
+  return false;
 }
 
 }  // namespace
@@ -79,18 +80,20 @@ std::optional<std::u16string> DecimalNumberFormat(uint8_t decimals) {
   return format;
 }
 
-void ApplyCellFormat(ExcelObjectModel* excel, const tagRequest& request, bool date_only, const Env& env) noexcept {
+bool ApplyCellFormat(ExcelObjectModel* excel, const tagRequest& request, bool date_only, const Env& env) noexcept {
   try {
     const std::u16string_view address = CallerAddressOf(request);
-    if (excel == nullptr || address.empty()) return;
+    if (excel == nullptr || address.empty()) return false;
     if (const auto format = NumberFormatFor(request, date_only)) {
       if (!excel->SetNumberFormatLocal(address, *format)) return ReportRefusal(*excel, env);
     }
     if (const auto alignment = HorizontalAlignmentFor(request.alignment)) {
       if (!excel->SetHorizontalAlignment(address, *alignment)) return ReportRefusal(*excel, env);
     }
+    return true;
   } catch (...) {
     // Formatting never changes what the cell shows; a failure here only leaves the format.
+    return false;
   }
 }
 

@@ -33,8 +33,9 @@ std::optional<std::u16string> DecimalNumberFormat(uint8_t decimals);
 // Sets the number format (by value kind; date-or-time values take the date-only table when
 // `date_only`) and the alignment of the cell at the request's caller address. Does nothing
 // without a caller address or without Excel (`excel` null). When Excel refuses a call, its
-// error goes to the Env's debugger output and the rest is skipped. Never fails, never throws.
-// Excel's main thread only.
-void ApplyCellFormat(ExcelObjectModel* excel, const tagRequest& request, bool date_only, const Env& env) noexcept;
+// error goes to the Env's debugger output and the rest is skipped. True when the cell took
+// all of its format (an attribute that sets nothing counts as taken); false when nothing could
+// be asked or Excel refused. Never throws. Excel's main thread only.
+bool ApplyCellFormat(ExcelObjectModel* excel, const tagRequest& request, bool date_only, const Env& env) noexcept;
 
 }  // namespace orra

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "common/text_conversion.h"
 #include "transport/query_reply.h"
@@ -31,14 +32,13 @@ int32_t ClampToInt32(int64_t value) {
 }
 
 // A date-or-time text as a serial day plus the time of day as a fraction of it.
-CellValue RenderDateTime(const std::u16string& text, const tagRequest& request, ExcelObjectModel* excel,
-                         const Env& env) {
-  if (text.empty()) return CellValue::Text(kNoValueText);
+RenderedAnswer RenderDateTime(const std::u16string& text) {
+  if (text.empty()) return {CellValue::Text(kNoValueText), AnswerFormat::kByKind};
   const DateTimeParts parts = ReadDateTimeText(text);
   const int64_t seconds = int64_t{parts.hour} * 3600 + int64_t{parts.minute} * 60 + parts.second;
-  if (seconds == 0) ApplyCellFormat(excel, request, true, env);
   const int64_t yyyymmdd = int64_t{parts.year} * 10000 + int64_t{parts.month} * 100 + parts.day;
-  return CellValue::Number(static_cast<double>(seconds) / kSecondsPerDay + SerialDayFromYmd(ClampToInt32(yyyymmdd)));
+  const double serial = static_cast<double>(seconds) / kSecondsPerDay + SerialDayFromYmd(ClampToInt32(yyyymmdd));
+  return {CellValue::Number(serial), seconds == 0 ? AnswerFormat::kDateOnly : AnswerFormat::kByKind};
 }
 
 CellValue RenderNumber(double number) {
@@ -46,32 +46,31 @@ CellValue RenderNumber(double number) {
   return std::isfinite(number) ? CellValue::Number(number) : CellValue::Text(kNoValueText);
 }
 
-CellValue RenderFirstValue(const ResultSet& table, const tagRequest& request, ExcelObjectModel* excel,
-                           const Env& env) {
+RenderedAnswer RenderFirstValue(const ResultSet& table, const tagRequest& request) {
   switch (static_cast<ValueKind>(request.value_kind)) {
     case ValueKind::kText:
-      return TextOrNoValue(table.Text(kValueColumn));
+      return {TextOrNoValue(table.Text(kValueColumn)), AnswerFormat::kByKind};
     case ValueKind::kDateTime:
-      return RenderDateTime(table.Text(kValueColumn), request, excel, env);
+      return RenderDateTime(table.Text(kValueColumn));
     case ValueKind::kNumber:
-      return RenderNumber(table.Number(kValueColumn));
+      return {RenderNumber(table.Number(kValueColumn)), AnswerFormat::kByKind};
   }
-  return CellValue::Text(kNoValueText);
+  return {CellValue::Text(kNoValueText), AnswerFormat::kByKind};
 }
 
-CellValue Render(const tagRequest* request, ExcelObjectModel* excel, const CellMessageTable& messages,
-                 const Env& env) {
-  if (request == nullptr || request->result == nullptr) return Message(messages, CellMessage::kNoData);
+RenderedAnswer Unformatted(CellValue value) { return {std::move(value), AnswerFormat::kNone}; }
+
+RenderedAnswer Render(const tagRequest* request, const CellMessageTable& messages) {
+  if (request == nullptr || request->result == nullptr) return Unformatted(Message(messages, CellMessage::kNoData));
   const auto reply = ReadQueryReply(request->result->bytes());
-  if (!reply) return Message(messages, CellMessage::kNullValue);
-  if (reply->failed) return CellValue::Text(ToWideString(reply->error_text));
+  if (!reply) return Unformatted(Message(messages, CellMessage::kNullValue));
+  if (reply->failed) return Unformatted(CellValue::Text(ToWideString(reply->error_text)));
   ResultSet table;
   if (!table.Open(reply->table) || table.RowCount() < 1 || table.ColumnCount() < 1) {
-    return Message(messages, CellMessage::kNullValue);
+    return Unformatted(Message(messages, CellMessage::kNullValue));
   }
   table.First();
-  ApplyCellFormat(excel, *request, false, env);
-  return RenderFirstValue(table, *request, excel, env);
+  return RenderFirstValue(table, *request);
 }
 
 CellValue NoDataOrZero(const CellMessageTable& messages) noexcept {
@@ -84,13 +83,21 @@ CellValue NoDataOrZero(const CellMessageTable& messages) noexcept {
 
 }  // namespace
 
+RenderedAnswer RenderAnswer(const tagRequest* request, const CellMessageTable& messages) noexcept {
+  try {
+    return Render(request, messages);
+  } catch (...) {
+    return {NoDataOrZero(messages), AnswerFormat::kNone};
+  }
+}
+
 CellValue RenderSingleValue(const tagRequest* request, ExcelObjectModel* excel, const CellMessageTable& messages,
                             const Env& env) noexcept {
-  try {
-    return Render(request, excel, messages, env);
-  } catch (...) {
-    return NoDataOrZero(messages);
+  RenderedAnswer answer = RenderAnswer(request, messages);
+  if (request != nullptr && answer.format != AnswerFormat::kNone) {
+    ApplyCellFormat(excel, *request, answer.format == AnswerFormat::kDateOnly, env);
   }
+  return std::move(answer.value);
 }
 
 }  // namespace orra

@@ -16,11 +16,10 @@ constexpr size_t kAlignment = alignof(XLOPER12);
 
 size_t RoundUp(size_t bytes) { return (bytes + kAlignment - 1) / kAlignment * kAlignment; }
 
-// Every thread's pool, for ReleaseAll. A pool enters at its thread's first use and leaves when
-// the thread ends.
+// Every thread's pool, for ReleaseAll. A pool enters at its thread's first use and stays.
 struct PoolList {
   Mutex mutex;
-  std::vector<TemporaryMemory*> pools ORRA_GUARDED_BY(mutex);
+  std::vector<std::unique_ptr<TemporaryMemory>> pools ORRA_GUARDED_BY(mutex);
 };
 
 PoolList& Pools() {
@@ -32,26 +31,28 @@ PoolList& Pools() {
 }  // namespace
 
 TemporaryMemory& TemporaryMemory::OfThisThread() {
-  thread_local TemporaryMemory memory;
-  return memory;
+  // A plain pointer, not a thread-local pool: MinGW-w64 may free a thread's thread-local
+  // storage before the destructor of a thread-local object runs (seen under Wine), and the
+  // pool's destructor would then free what that storage had held.
+  thread_local TemporaryMemory* memory = nullptr;
+  if (memory == nullptr) {
+    std::unique_ptr<TemporaryMemory> pool(new TemporaryMemory);
+    PoolList& list = Pools();
+    MutexLock lock(list.mutex);
+    list.pools.push_back(std::move(pool));
+    memory = list.pools.back().get();
+  }
+  return *memory;
 }
 
-TemporaryMemory::TemporaryMemory() {
-  PoolList& list = Pools();
-  MutexLock lock(list.mutex);
-  list.pools.push_back(this);
-}
+TemporaryMemory::TemporaryMemory() = default;
 
-TemporaryMemory::~TemporaryMemory() {
-  PoolList& list = Pools();
-  MutexLock lock(list.mutex);
-  list.pools.erase(std::remove(list.pools.begin(), list.pools.end(), this), list.pools.end());
-}
+TemporaryMemory::~TemporaryMemory() = default;
 
 void TemporaryMemory::ReleaseAll() noexcept {
   PoolList& list = Pools();
   MutexLock lock(list.mutex);
-  for (TemporaryMemory* pool : list.pools) pool->Release();
+  for (const std::unique_ptr<TemporaryMemory>& pool : list.pools) pool->Release();
 }
 
 void TemporaryMemory::Release() noexcept {

@@ -6,7 +6,10 @@
 //
 // A pool keeps one block between calls and gives back whatever a call needed beyond it, so
 // memory follows the largest single call, not the number of calls. Each thread has its own
-// pool; a process-wide lock guards the list of pools, so that ReleaseAll can reach them all.
+// pool, owned by a process-wide list under a lock, so that ReleaseAll can reach them all. A
+// pool stays in the list when its thread ends (nothing runs at a thread's end, see
+// OfThisThread), holding at most one block until the next ReleaseAll: Excel calls the
+// functions from its main thread, so the list holds one pool, or a few in tests.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,7 +25,8 @@ namespace orra {
 
 class TemporaryMemory {
  public:
-  // The calling thread's pool, made on the thread's first use.
+  // The calling thread's pool, made on the thread's first use (throws std::bad_alloc when
+  // memory runs out then).
   static TemporaryMemory& OfThisThread();
 
   // Frees every pool's memory. xlAutoClose calls it, when no worksheet function is running:

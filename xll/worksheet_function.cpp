@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <exception>
+#include <memory>
 #include <new>
 #include <optional>
 
@@ -11,7 +12,7 @@
 #include "xll/argument_value.h"
 #include "xll/caller_address.h"
 #include "xll/date_argument.h"
-#include "xll/render_single_value.h"
+#include "xll/shown_answer.h"
 #include "xll/rtd_call.h"
 #include "xll/temporary_memory.h"
 #include "xll/xl_constants.h"
@@ -42,8 +43,7 @@ XLOPER12* CellResult(TemporaryMemory& memory, const CellValue& value) {
 }
 
 // The parts of a record that rendering reads, copied under the dictionary's lock. The named
-// parameters stay behind: rendering never reads them, and copying them would cost allocations
-// on every evaluation of an answered cell.
+// parameters stay behind: rendering never reads them, and copying them would cost allocations.
 tagRequest RenderingCopy(const tagRequest& record) {
   tagRequest copy(record.topic_id);
   copy.function_id = record.function_id;
@@ -54,8 +54,18 @@ tagRequest RenderingCopy(const tagRequest& record) {
   copy.date_style = record.date_style;
   copy.decimals = record.decimals;
   copy.result = record.result;
+  copy.shown = record.shown;
   return copy;
 }
+
+// What an evaluation takes from the request record under the dictionary's lock: its status,
+// and then either what the cell already shows, when nothing is left to do for it, or a copy to
+// render from.
+struct Seen {
+  uint8_t status = 0;
+  std::shared_ptr<const ShownAnswer> shown;
+  std::optional<tagRequest> record;
+};
 
 class Evaluation {
  public:
@@ -89,14 +99,19 @@ class Evaluation {
     if (!handle) return nullptr;
     if (*handle == kNewTopicHandle || services_.requests == nullptr) return Message(CellMessage::kFetching);
 
-    std::optional<tagRequest> record;
-    services_.requests->Visit(*handle, [&record](const tagRequest& found) { record = RenderingCopy(found); });
-    if (!record) return Message(CellMessage::kFetching);
-    if (const std::optional<CellMessage> message = MessageForStatus(record->status, row_.shape)) {
+    Seen seen;
+    if (!services_.requests->Visit(*handle, [this, &seen](const tagRequest& found) { See(found, seen); })) {
+      return Message(CellMessage::kFetching);
+    }
+    if (const std::optional<CellMessage> message = MessageForStatus(seen.status, row_.shape)) {
       return Message(*message);
     }
-    const Env& env = services_.env != nullptr ? *services_.env : PlatformEnvironment();
-    return CellResult(memory_, RenderSingleValue(&*record, services_.object_model, messages_, env));
+    if (seen.shown == nullptr) {
+      const Env& env = services_.env != nullptr ? *services_.env : PlatformEnvironment();
+      seen.shown = ShowAnswer(*seen.record, services_.object_model, messages_, env);
+      if (seen.shown != seen.record->shown) services_.requests->KeepShown(*handle, seen.record->result, seen.shown);
+    }
+    return CellResult(memory_, seen.shown->rendered.value);
   }
 
  private:
@@ -126,6 +141,17 @@ class Evaluation {
     }
     if (!converted) return std::nullopt;
     return &converted->xloper();
+  }
+
+  // Under the dictionary's lock: the least this evaluation needs of the record.
+  void See(const tagRequest& found, Seen& seen) const {
+    seen.status = found.status;
+    if (MessageForStatus(found.status, row_.shape)) return;
+    if (ShownAsIs(found, messages_, services_.object_model)) {
+      seen.shown = found.shown;
+    } else {
+      seen.record = RenderingCopy(found);
+    }
   }
 
   XLOPER12* Message(CellMessage message) { return Checked(memory_.Text(messages_.Text(message))); }

@@ -10,11 +10,13 @@
 #include "common/text_conversion.h"
 #include "request/cell_messages.h"
 #include "request/requests_dictionary.h"
+#include "testing/counting_object_model.h"
 #include "testing/grid_object_model.h"
 #include "testing/result_set_writer.h"
 #include "testing/simulated_excel.h"
 #include "testing/test_env.h"
 #include "testing/xloper_values.h"
+#include "transport/message_code.h"
 #include "transport/query_reply.h"
 #include "xll/value_kind.h"
 #include "xll/worksheet_function_table.h"
@@ -31,6 +33,13 @@ constexpr uint8_t kQxPdh = 3;
 constexpr uint8_t kQxSne = 6;
 constexpr uint8_t kQxSers = 12;
 constexpr TopicId kTopic = 41;
+
+SharedBlock NumberReply(double number) {
+  ResultSetWriter writer;
+  writer.AddColumn("v", static_cast<uint16_t>(ColumnType::kDouble));
+  writer.AddRow({EncodeDouble(number)});
+  return SharedBlock(PooledBlock::CopyOf(MakeTableReply(writer.Finish())));
+}
 
 std::optional<std::u16string> TextResult(const XLOPER12* result) {
   if (result == nullptr) return std::nullopt;
@@ -262,6 +271,47 @@ TEST_F(WorksheetFunctionTest, AnAnsweredSingleValueIsRenderedAndItsCellFormatted
   EXPECT_EQ(EvaluateText(kXdp, {code_.get(), indicator_.get()}), u"浦发银行");
   EXPECT_EQ(EvaluateText(kQxPdh, {code_.get(), indicator_.get(), code_.get(), code_.get(), code_.get()}),
             u"Fetching...");
+}
+
+TEST_F(WorksheetFunctionTest, RecalculatingAnsweredCellsReachesIntoExcelOnlyForNewFormats) {
+  testing::CountingObjectModel counting(grid_);
+  services_.object_model = &counting;
+  constexpr TopicId kCells = 1000;
+  constexpr TopicId kFirstTopic = 100;
+  for (TopicId n = 0; n < kCells; ++n) {
+    tagRequest record(kFirstTopic + n);
+    record.SetStatus(RequestStatus::kAnswered);
+    const std::u16string address = u"'[Book1.xlsx]Sheet1'!D" + ToWideString(std::to_string(n + 1));
+    std::copy(address.begin(), address.end(), record.caller_address);
+    record.value_kind = static_cast<uint8_t>(ValueKind::kNumber);
+    record.decimals = 2;
+    record.result = NumberReply(n);
+    requests_.Store(record);
+  }
+  const auto recalculate = [&] {
+    double sum = 0;
+    for (TopicId n = 0; n < kCells; ++n) {
+      excel_.SetDefaultRtdAnswer(kFirstTopic + n);
+      const XLOPER12* value = Evaluate(kXdp, {code_.get(), indicator_.get()});
+      if (value == nullptr || value->xltype != xltypeNum) return -1.0;
+      sum += value->val.num;
+    }
+    return sum;
+  };
+  constexpr double kSum = kCells * (kCells - 1) / 2;
+  EXPECT_EQ(recalculate(), kSum);
+  EXPECT_EQ(counting.calls(), 2 * kCells) << "each cell's number format and alignment, once";
+  EXPECT_EQ(grid_.Cell(u"'[Book1.xlsx]Sheet1'!D1000")->number_format, u"#,##0.00");
+
+  counting.ClearCount();
+  EXPECT_EQ(recalculate(), kSum);
+  EXPECT_EQ(recalculate(), kSum);
+  EXPECT_EQ(counting.calls(), 0);
+
+  // New answers in the same format show, and still reach no further.
+  requests_.OnReply(kFirstTopic, MessageCode::kQuery, NumberReply(kCells));
+  EXPECT_EQ(recalculate(), kSum + kCells);
+  EXPECT_EQ(counting.calls(), 0);
 }
 
 TEST_F(WorksheetFunctionTest, ALongAnswerIsCutToWhatACellHolds) {
