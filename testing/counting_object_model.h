@@ -3,6 +3,7 @@
 // through it, for tests of how often the add-in reaches into Excel (each call costs a real
 // Excel far more than anything the add-in does by itself). One thread, like the model.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -35,6 +36,11 @@ class CountingObjectModel final : public ExcelObjectModel {
   }
   bool SetHorizontalAlignment(std::u16string_view address, int32_t alignment) override {
     return Counted().SetHorizontalAlignment(address, alignment);
+  }
+  bool SetScreenUpdating(bool enabled) override { return Counted().SetScreenUpdating(enabled); }
+  bool WriteAtActiveCell(const SheetTable& table) override { return Counted().WriteAtActiveCell(table); }
+  bool SetActiveBlockNumberFormatLocal(size_t rows, size_t columns, std::u16string_view format) override {
+    return Counted().SetActiveBlockNumberFormatLocal(rows, columns, format);
   }
   std::u16string LastError() const override { return model_.LastError(); }
 

@@ -18,7 +18,7 @@ function(expect what actual wanted)
 endfunction()
 
 string(JSON n LENGTH "${dump}" indicators)
-expect("indicators" ${n} 267)
+expect("indicators" ${n} 272)
 string(JSON first GET "${dump}" indicators 0)
 foreach(key name id parent value_kind decimals alignment date_style params service)
   string(JSON ignored GET "${first}" ${key})
