@@ -42,6 +42,9 @@ class AddinHost {
   virtual bool Disconnect(std::string& error) = 0;
   // The onAction callback of the control.
   virtual bool Click(const std::string& control, std::string& error) = 0;
+  // A callback by its name, as a caller reaches those the ribbon XML does not name, with a
+  // control of no id.
+  virtual bool Invoke(const std::string& callback, std::string& error) = 0;
   // The ribbon the last Connect loaded; none before one.
   virtual const LoadedRibbon* ribbon() const = 0;
   // At the end of a run: OnDisconnection as at Excel's exit, when still connected.

@@ -267,6 +267,19 @@ bool AddinSession::Click(const std::string& control, std::string& error) {
   return !Failed(Callback(found->on_action, argument.get(), nullptr), found->on_action, error);
 }
 
+bool AddinSession::Invoke(const std::string& callback, std::string& error) {
+  if (!callbacks_) {
+    error = "no ribbon is loaded";
+    return false;
+  }
+  ComPtr<IRibbonControl> argument = MakeRibbonControl(u"", application_, gate_);
+  if (!argument) {
+    error = "no memory for a ribbon control";
+    return false;
+  }
+  return !Failed(Callback(callback, argument.get(), nullptr), callback, error);
+}
+
 bool AddinSession::Disconnect(std::string& error) { return DisconnectAs(ext_dm_UserClosed, error); }
 
 bool AddinSession::DisconnectAs(ext_DisconnectMode mode, std::string& error) {

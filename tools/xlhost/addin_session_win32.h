@@ -36,6 +36,7 @@ class AddinSession final : public AddinHost {
   bool Connect(const std::string& prog_id, std::string& error) override;
   bool Disconnect(std::string& error) override;
   bool Click(const std::string& control, std::string& error) override;
+  bool Invoke(const std::string& callback, std::string& error) override;
   const LoadedRibbon* ribbon() const override { return ribbon_ ? &*ribbon_ : nullptr; }
   void Shutdown() override;
 

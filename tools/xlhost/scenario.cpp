@@ -53,6 +53,7 @@ constexpr Keyword kKeywords[] = {
     {"connect", StepKind::kConnect},
     {"disconnect", StepKind::kDisconnect},
     {"click", StepKind::kClick},
+    {"invoke", StepKind::kInvoke},
     {"select", StepKind::kSelect},
     {"activate", StepKind::kActivate},
     {"edit", StepKind::kEdit},
@@ -159,6 +160,7 @@ bool ParseExcelOperands(Step& step, const std::vector<Token>& tokens, std::strin
       return exactly(0);
     case StepKind::kConnect:
     case StepKind::kClick:
+    case StepKind::kInvoke:
       if (step.kind == StepKind::kConnect && operands == 0) return true;
       if (!exactly(1)) return false;
       step.word = tokens[1].text;
@@ -399,6 +401,7 @@ bool ParseOperands(Step& step, const std::vector<Token>& tokens, std::string_vie
     case StepKind::kConnect:
     case StepKind::kDisconnect:
     case StepKind::kClick:
+    case StepKind::kInvoke:
     case StepKind::kSelect:
     case StepKind::kActivate:
     case StepKind::kEdit:

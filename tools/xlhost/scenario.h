@@ -49,6 +49,7 @@ enum class StepKind {
   kConnect,               // connect [PROGID]
   kDisconnect,            // disconnect
   kClick,                 // click CONTROL
+  kInvoke,                // invoke CALLBACK
   kSelect,                // select RANGE
   kActivate,              // activate CELL
   kEdit,                  // edit begin | end

@@ -143,6 +143,7 @@ bool ScenarioRunner::RunStep(const Step& step) {
     case StepKind::kConnect:
     case StepKind::kDisconnect:
     case StepKind::kClick:
+    case StepKind::kInvoke:
     case StepKind::kSelect:
     case StepKind::kActivate:
     case StepKind::kEdit:

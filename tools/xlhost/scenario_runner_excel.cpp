@@ -49,6 +49,7 @@ void ScenarioRunner::RunExcelStep(const Step& step) {
     case StepKind::kConnect: done = addin_host_->Connect(step.word, error); break;
     case StepKind::kDisconnect: done = addin_host_->Disconnect(error); break;
     case StepKind::kClick: done = addin_host_->Click(step.word, error); break;
+    case StepKind::kInvoke: done = addin_host_->Invoke(step.word, error); break;
     default: return;
   }
   if (!done) Fail(step, error);

@@ -313,6 +313,7 @@ class FakeAddinHost final : public AddinHost {
   }
   bool Disconnect(std::string& error) override { return Step("disconnect", error); }
   bool Click(const std::string& control, std::string& error) override { return Step("click " + control, error); }
+  bool Invoke(const std::string& callback, std::string& error) override { return Step("invoke " + callback, error); }
   const LoadedRibbon* ribbon() const override { return loaded ? &ribbon_ : nullptr; }
   void Shutdown() override { steps.push_back("shutdown"); }
 
@@ -334,11 +335,13 @@ TEST_F(ScenarioRunnerTest, DrivesTheAddinSessionAndShutsItDownAtTheEnd) {
   FakeAddinHost host;
   runner_.set_addin_host(&host);
   host.failing = "click id_none";
-  EXPECT_EQ(Run("register\nconnect\nclick id_all_refresh\nclick id_none\ndisconnect\nconnect Other.Addin\n"
-                "unregister\n"),
+  EXPECT_EQ(Run("register\nconnect\nclick id_all_refresh\nclick id_none\ninvoke OnDevelopModeEx\ndisconnect\n"
+                "connect Other.Addin\nunregister\n"),
             1);
-  EXPECT_EQ(host.steps, (std::vector<std::string>{"register fake.xll", "connect", "click id_all_refresh", "click id_none",
-                                                  "disconnect", "connect Other.Addin", "unregister", "shutdown"}));
+  EXPECT_EQ(host.steps,
+            (std::vector<std::string>{"register fake.xll", "connect", "click id_all_refresh", "click id_none",
+                                      "invoke OnDevelopModeEx", "disconnect", "connect Other.Addin", "unregister",
+                                      "shutdown"}));
   EXPECT_NE(out_.str().find("test.txt:4: click id_none\n    failed: it went wrong"), std::string::npos) << out_.str();
 }
 
