@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/ascii_text.h"
 #include "common/utf8.h"
 #include "tools/xlhost/xloper_conversion.h"
 #include "xll/xl_constants.h"
@@ -31,16 +32,6 @@ constexpr std::array<char16_t, 10> kChineseDigits = {u'〇', u'一', u'二', u'�
                                                      u'五', u'六', u'七', u'八', u'九'};
 // The names a zh-CN Excel gives the General format in NumberFormatLocal, and its own.
 constexpr std::array<std::u16string_view, 2> kGeneralNames = {u"General", u"G/通用格式"};
-
-char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
-
-bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
 
 bool IsGeneral(std::u16string_view section) {
   for (std::u16string_view name : kGeneralNames) {
@@ -181,13 +172,13 @@ struct DatePattern {
   bool chinese_numerals = false;
 };
 
-std::optional<DateField> FieldOfCode(char16_t lower) {
-  switch (lower) {
-    case u'y': return DateField::kYear;
-    case u'm': return DateField::kMonthOrMinute;
-    case u'd': return DateField::kDay;
-    case u'h': return DateField::kHour;
-    case u's': return DateField::kSecond;
+std::optional<DateField> FieldOfCode(char16_t upper) {
+  switch (upper) {
+    case u'Y': return DateField::kYear;
+    case u'M': return DateField::kMonthOrMinute;
+    case u'D': return DateField::kDay;
+    case u'H': return DateField::kHour;
+    case u'S': return DateField::kSecond;
     default: return std::nullopt;
   }
 }
@@ -243,9 +234,9 @@ std::optional<DatePattern> ParseDatePattern(std::u16string_view section) {
         return std::nullopt;
       }
       i = close + 1;
-    } else if (const std::optional<DateField> field = FieldOfCode(AsciiLower(c))) {
+    } else if (const std::optional<DateField> field = FieldOfCode(UpperAscii(c))) {
       size_t run = i;
-      while (run < section.size() && AsciiLower(section[run]) == AsciiLower(c)) ++run;
+      while (run < section.size() && UpperAscii(section[run]) == UpperAscii(c)) ++run;
       const int width = static_cast<int>(run - i);
       if (*field != DateField::kYear && width > kLongestDateCode) return std::nullopt;
       pattern.pieces.push_back(DatePiece{field, width, {}});
