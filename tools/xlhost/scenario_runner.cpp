@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "common/utf8.h"
+#include "tools/xlhost/grid_print.h"
 #include "tools/xlhost/xloper_conversion.h"
 #include "xll/xl_constants.h"
 
@@ -122,7 +123,7 @@ bool ScenarioRunner::RunStep(const Step& step) {
         for (CellAddress address : formulas) Evaluate(address);
       }
       return true;
-    case StepKind::kPrint: out_ << PrintGrid(sheet_); return true;
+    case StepKind::kPrint: out_ << PrintGrid(workbook_); return true;
     case StepKind::kWait: Wait(static_cast<int64_t>(step.count), nullptr); return true;
     case StepKind::kWaitUntil: {
       const std::string wanted = ShownText(step.value);

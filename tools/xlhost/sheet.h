@@ -48,9 +48,4 @@ class Sheet {
   std::map<CellAddress, Cell> cells_;
 };
 
-// The sheet as Excel shows it: a header row of column letters, then one line per row from row
-// 1 to the last used, the columns from A to the last used; texts aligned left and numbers right
-// in each column, as General alignment does. UTF-8.
-std::string PrintGrid(const Sheet& sheet);
-
 }  // namespace orra::xlhost
