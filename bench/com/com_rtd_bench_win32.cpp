@@ -9,7 +9,8 @@
 //   ConnectData   1000 XDP topics a round, the server not yet connected (the queries wait in
 //                 the queue), each topic disconnected again untimed after the round; also
 //                 through IRtdServer's vtable, which tells the type library's Invoke apart
-//                 from the shell's own conversions;
+//                 from the rest of the shell, and the portable logic after the shell's reading
+//                 of the array (TopicStringsOf) in this process;
 //   RefreshData   1000 topics connected and answered, then RefreshData until it has reported
 //                 them all, only the calls timed; and RefreshData with nothing changed, as
 //                 Excel calls it on every tick of the server's timer.
@@ -39,6 +40,7 @@
 #include "addin/com_ptr_win32.h"
 #include "addin/office_interfaces.h"
 #include "addin/orra_excel.h"
+#include "addin/rtd_variants_win32.h"
 #include "bench/com/timed_rounds.h"
 #include "common/text_conversion.h"
 #include "common/utf8.h"
@@ -62,8 +64,7 @@ constexpr int kEmptyRefreshesPerRound = 10000;
 constexpr size_t kAnsweredSecurities = 50;
 constexpr auto kAnswerWait = std::chrono::seconds(30);
 constexpr auto kSettle = std::chrono::milliseconds(20);
-constexpr auto kQuietBacklog = std::chrono::milliseconds(500);
-constexpr auto kBacklogWait = std::chrono::seconds(120);
+constexpr auto kWorkerPause = std::chrono::milliseconds(100);
 constexpr GUID kApplicationInterfaceId = {0x000208D5, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 std::wstring DirectoryOfThisProgram() {
@@ -91,7 +92,9 @@ void PumpFor(std::chrono::milliseconds pause) {
 
 void Check(HRESULT result, const char* what) {
   if (FAILED(result)) {
-    throw std::runtime_error(std::string(what) + " failed: 0x" + std::to_string(static_cast<unsigned long>(result)));
+    char code[16];
+    std::snprintf(code, sizeof(code), "0x%08lX", static_cast<unsigned long>(result));
+    throw std::runtime_error(std::string(what) + " failed: " + code);
   }
 }
 
@@ -148,6 +151,7 @@ class SafeArray {
   SafeArray& operator=(const SafeArray&) = delete;
   // By reference, as Excel passes Strings: the callee may replace it.
   SAFEARRAY** address() { return &array_; }
+  SAFEARRAY* get() const { return array_; }
 
  private:
   SAFEARRAY* array_;
@@ -320,7 +324,10 @@ class PortablePath final : public RtdPath {
   }
   size_t QueuedJobs() { return runtime_.jobs().Size(); }
 
-  void Connect(int32_t topic_id, size_t index) override { session_.rtd().ConnectData(topic_id, world_.topics()[index]); }
+  void Connect(int32_t topic_id, size_t index) override { ConnectStrings(topic_id, world_.topics()[index]); }
+  void ConnectStrings(int32_t topic_id, const std::vector<std::u16string>& topics) {
+    session_.rtd().ConnectData(topic_id, topics);
+  }
   size_t Refresh() override { return session_.rtd().RefreshData().size(); }
   void Disconnect(int32_t topic_id) override { session_.rtd().DisconnectData(topic_id); }
 
@@ -355,7 +362,8 @@ class ComPath final : public RtdPath {
     ComPtr<IUnknown> object;
     Check(factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(object.Put())), "CreateInstance");
     Check(object->QueryInterface(__uuidof(IRtdServer), reinterpret_cast<void**>(rtd_.Put())), "IRtdServer");
-    Check(rtd_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(server_.Put())), "IDispatch");
+    // Excel calls IRtdServer's own IDispatch; the object's IDispatch is another interface's.
+    server_ = ComPtr<IDispatch>::Share(rtd_.Get());
     Check(object->QueryInterface(__uuidof(_IDTExtensibility2), reinterpret_cast<void**>(addin_.Put())),
           "_IDTExtensibility2");
     server_start_ = IdOf(L"ServerStart");
@@ -404,6 +412,8 @@ class ComPath final : public RtdPath {
     Variant value;
     Check(rtd_->ConnectData(topic_id, arrays_[index]->address(), &get_new_values, value.get()), "ConnectData");
   }
+
+  SAFEARRAY* Strings(size_t index) const { return arrays_[index]->get(); }
 
   size_t Refresh() override {
     LONG count = 0;
@@ -458,6 +468,24 @@ class ComVtablePath final : public RtdPath {
   ComPath& com_;
 };
 
+// The portable logic given the strings as the shell reads them out of Excel's array, in this
+// process: the shell's conversion without the DLL.
+class ConvertingPath final : public RtdPath {
+ public:
+  ConvertingPath(PortablePath& portable, const ComPath& com) : portable_(portable), com_(com) {}
+  void Connect(int32_t topic_id, size_t index) override {
+    const auto topics = TopicStringsOf(com_.Strings(index));
+    if (!topics) throw std::runtime_error("TopicStringsOf refused the topic array");
+    portable_.ConnectStrings(topic_id, *topics);
+  }
+  size_t Refresh() override { return portable_.Refresh(); }
+  void Disconnect(int32_t topic_id) override { portable_.Disconnect(topic_id); }
+
+ private:
+  PortablePath& portable_;
+  const ComPath& com_;
+};
+
 void DisconnectAll(RtdPath& path) {
   for (int32_t id = 1; id <= kTopicsPerRound; ++id) path.Disconnect(id);
 }
@@ -467,6 +495,9 @@ RoundTime ConnectRound(RtdPath& path) {
   for (int32_t id = 1; id <= kTopicsPerRound; ++id) path.Connect(id, static_cast<size_t>(id - 1));
   const auto end = Clock::now();
   DisconnectAll(path);
+  // The query worker has the round's requests to go through; the next round starts when it
+  // is done, so that no round pays for its predecessor's.
+  PumpFor(kWorkerPause);
   return {end - start, kTopicsPerRound};
 }
 
@@ -492,28 +523,37 @@ RoundTime RefreshRound(RtdPath& path, const SampleWorld& world) {
   return time;
 }
 
+// The shell's reading of Excel's array alone, against copying the same strings: no RTD logic
+// and no worker thread allocating beside it.
+RoundTime ReadStringsRound(const ComPath& com) {
+  size_t characters = 0;
+  const auto start = Clock::now();
+  for (size_t i = 0; i < kTopicsPerRound; ++i) {
+    const auto topics = TopicStringsOf(com.Strings(i));
+    if (!topics) throw std::runtime_error("TopicStringsOf refused the topic array");
+    characters += topics->front().size();
+  }
+  const auto end = Clock::now();
+  if (characters == 0) throw std::runtime_error("the topic arrays were read empty");
+  return {end - start, kTopicsPerRound};
+}
+
+RoundTime CopyStringsRound(const SampleWorld& world) {
+  size_t characters = 0;
+  const auto start = Clock::now();
+  for (size_t i = 0; i < kTopicsPerRound; ++i) {
+    const std::vector<std::u16string> topics = world.topics()[i];
+    characters += topics.front().size();
+  }
+  const auto end = Clock::now();
+  if (characters == 0) throw std::runtime_error("the topic strings were copied empty");
+  return {end - start, kTopicsPerRound};
+}
+
 RoundTime EmptyRefreshRound(RtdPath& path) {
   const auto start = Clock::now();
   for (int i = 0; i < kEmptyRefreshesPerRound; ++i) path.Refresh();
   return {Clock::now() - start, kEmptyRefreshesPerRound};
-}
-
-// The queries the ConnectData rounds left queued go to the server once connected; the
-// RefreshData rounds start when it has gone quiet.
-void WaitForQuietServer(const SampleWorld& world) {
-  int last = world.queries();
-  auto quiet_since = Clock::now();
-  for (const auto give_up = Clock::now() + kBacklogWait; Clock::now() < give_up;) {
-    PumpFor(std::chrono::milliseconds(10));
-    const int now = world.queries();
-    if (now != last) {
-      last = now;
-      quiet_since = Clock::now();
-    } else if (Clock::now() - quiet_since >= kQuietBacklog) {
-      return;
-    }
-  }
-  throw std::runtime_error("the server kept being asked for longer than the wait allows");
 }
 
 int Run() {
@@ -523,34 +563,47 @@ int Run() {
   _putenv_s("ORRA_SERVER", server.c_str());
   const bool registered_before = ClassRegistered();
   Library dll(DirectoryOfThisProgram() + L"OrraAddin64.xll");
+  std::printf("%-58s %10s\n", "case (on the main thread, under Wine)", "time");
+  CasePair connect, connect_vtable, connect_converting, read_strings, refresh, empty;
   {
+    // Unconnected: the queries these rounds make pile up in the queues, which go with the
+    // runtimes at the end of the block (the DLL's with its last object).
     ComPath com_path(world, dll);
     PortablePath portable(world);
-    std::printf("%-58s %10s\n", "case (on the main thread, under Wine)", "time");
-    const CasePair connect = MeasurePair(
+    connect = MeasurePair(
         "ConnectData, XDP topics, COM (IDispatch::Invoke)", [&] { return ConnectRound(com_path); },
         "ConnectData, XDP topics, portable RtdServer", [&] { return ConnectRound(portable); });
     ComVtablePath com_vtable(com_path);
-    const CasePair connect_vtable = MeasurePair(
+    connect_vtable = MeasurePair(
         "ConnectData, XDP topics, COM by vtable", [&] { return ConnectRound(com_vtable); },
         "ConnectData, XDP topics, portable RtdServer", [&] { return ConnectRound(portable); });
-
+    ConvertingPath converting(portable, com_path);
+    connect_converting = MeasurePair(
+        "ConnectData, XDP topics, TopicStringsOf + portable", [&] { return ConnectRound(converting); },
+        "ConnectData, XDP topics, portable RtdServer", [&] { return ConnectRound(portable); });
+    read_strings = MeasurePair(
+        "the topic array read (TopicStringsOf) alone", [&] { return ReadStringsRound(com_path); },
+        "the topic strings copied alone", [&] { return CopyStringsRound(world); });
+  }
+  {
+    ComPath com_path(world, dll);
+    PortablePath portable(world);
     com_path.ConnectServer();
     portable.ConnectServer();
-    WaitForQuietServer(world);
-    const CasePair refresh = MeasurePair(
+    refresh = MeasurePair(
         "RefreshData per reported topic, COM", [&] { return RefreshRound(com_path, world); },
         "RefreshData per reported topic, portable", [&] { return RefreshRound(portable, world); });
-    const CasePair empty = MeasurePair(
+    empty = MeasurePair(
         "RefreshData, nothing changed, COM", [&] { return EmptyRefreshRound(com_path); },
         "RefreshData, nothing changed, portable", [&] { return EmptyRefreshRound(portable); });
-
-    std::printf("\n%-58s %10s\n", "ratio (COM / portable; the shell adds ratio - 1)", "ratio");
-    PrintRatio("ConnectData", connect);
-    PrintRatio("ConnectData by vtable (the shell without IDispatch)", connect_vtable);
-    PrintRatio("RefreshData per reported topic", refresh);
-    PrintRatio("RefreshData, nothing changed", empty);
   }
+  std::printf("\n%-58s %10s\n", "ratio (subject / baseline; the shell adds ratio - 1)", "ratio");
+  PrintRatio("ConnectData, COM / portable", connect);
+  PrintRatio("ConnectData by vtable (the shell without IDispatch)", connect_vtable);
+  PrintRatio("ConnectData, the array's strings read in this process", connect_converting);
+  PrintRatio("TopicStringsOf alone / copying the strings", read_strings);
+  PrintRatio("RefreshData per reported topic, COM / portable", refresh);
+  PrintRatio("RefreshData, nothing changed, COM / portable", empty);
   if (!registered_before) dll.Export<RegisterServer>("DllUnregisterServer")();
   return 0;
 }

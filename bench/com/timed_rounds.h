@@ -5,14 +5,18 @@
 // covers, so that a case times only the calls it is about. A subject and its baseline are
 // measured together, their rounds taking turns (after one warm-up round each, which loads what
 // is loaded once), until each has measured at least kMinimumMeasured: whatever else the machine
-// does then weighs on both alike, and their ratio compares two cases of the same process.
+// does then weighs on both alike, and their ratio compares two cases of the same process. A
+// case's time per call is the median over its rounds, so that a round another process's burst
+// on the shared cores slowed down does not move it.
 
+#include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
-#include <utility>
+#include <vector>
 
 namespace orra::bench {
 
@@ -46,24 +50,29 @@ CasePair MeasurePair(const std::string& subject_name, SubjectRound subject_round
   baseline_round();
   CasePair pair{{subject_name}, {baseline_name}};
   Nanoseconds subject_time{0}, baseline_time{0};
-  const auto take = [](CaseResult& result, Nanoseconds& total, const RoundTime& time) {
+  std::vector<double> subject_rounds, baseline_rounds;
+  const auto take = [](CaseResult& result, Nanoseconds& total, std::vector<double>& per_call, const RoundTime& time) {
     total += time.measured;
     result.calls += time.calls;
     ++result.rounds;
+    if (time.calls > 0) per_call.push_back(static_cast<double>(time.measured.count()) / static_cast<double>(time.calls));
   };
   const auto give_up = std::chrono::steady_clock::now() + kMaxWallTime;
   while ((subject_time < kMinimumMeasured || baseline_time < kMinimumMeasured) &&
          pair.subject.rounds < kMaxRounds && std::chrono::steady_clock::now() < give_up) {
-    if (subject_time < kMinimumMeasured) take(pair.subject, subject_time, subject_round());
-    if (baseline_time < kMinimumMeasured) take(pair.baseline, baseline_time, baseline_round());
+    if (subject_time < kMinimumMeasured) take(pair.subject, subject_time, subject_rounds, subject_round());
+    if (baseline_time < kMinimumMeasured) take(pair.baseline, baseline_time, baseline_rounds, baseline_round());
   }
-  for (auto [result, total] : {std::pair{&pair.subject, subject_time}, std::pair{&pair.baseline, baseline_time}}) {
-    if (result->calls == 0) throw std::runtime_error(result->name + ": no call was measured");
-    result->ns_per_call = static_cast<double>(total.count()) / static_cast<double>(result->calls);
+  const auto finish = [](CaseResult& result, Nanoseconds total, std::vector<double>& per_call) {
+    if (per_call.empty()) throw std::runtime_error(result.name + ": no call was measured");
+    std::nth_element(per_call.begin(), per_call.begin() + static_cast<std::ptrdiff_t>(per_call.size() / 2), per_call.end());
+    result.ns_per_call = per_call[per_call.size() / 2];
     // A case whose rounds are slow to set up may end at the wall-time bound with less measured.
-    std::printf("%-58s %10.1f ns/call %9lld calls %5d rounds %7.1f ms measured\n", result->name.c_str(),
-                result->ns_per_call, static_cast<long long>(result->calls), result->rounds, total.count() / 1e6);
-  }
+    std::printf("%-58s %10.1f ns/call %9lld calls %5d rounds %7.1f ms measured\n", result.name.c_str(),
+                result.ns_per_call, static_cast<long long>(result.calls), result.rounds, total.count() / 1e6);
+  };
+  finish(pair.subject, subject_time, subject_rounds);
+  finish(pair.baseline, baseline_time, baseline_rounds);
   std::fflush(stdout);
   return pair;
 }
