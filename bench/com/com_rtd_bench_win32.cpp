@@ -7,7 +7,8 @@
 // login block and ask the same in-process stand-in server on loopback.
 //
 //   ConnectData   1000 XDP topics a round, the server not yet connected (the queries wait in
-//                 the queue), each topic disconnected again untimed after the round; also
+//                 the queue), each topic disconnected again untimed after the round and the
+//                 query worker let finish with them before the next; also
 //                 through IRtdServer's vtable, which tells the type library's Invoke apart
 //                 from the rest of the shell, and the portable logic after the shell's reading
 //                 of the array (TopicStringsOf) in this process;
@@ -26,7 +27,6 @@
 #include <cstdlib>
 #include <exception>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <span>
 #include <stdexcept>
