@@ -8,10 +8,11 @@
 #                     terminal and server
 # make demo-native    the add-in's pipeline against them natively, without Excel or Wine
 # make bench          build and run the benchmarks
+# make bench-windows  the COM shell's cost against the portable RTD logic, under Wine
 # make fuzz           every fuzz target for FUZZ_SECONDS (default 300) each
 JOBS ?= $(shell nproc)
 
-.PHONY: demo demo-native all deps native windows fuzz-build test test-native test-wine test-xlhost test-xlhost-addin test-fuzz test-asan test-tsan test-sanitize bench fuzz clean
+.PHONY: demo demo-native all deps native windows fuzz-build test test-native test-wine test-xlhost test-xlhost-addin test-fuzz test-asan test-tsan test-sanitize bench bench-windows fuzz clean
 FUZZ_SECONDS ?= 300
 
 all: native windows
@@ -95,6 +96,12 @@ demo-native: native
 
 bench: native
 	@for b in build/native/bench/bench_*; do echo "== $$b"; $$b --benchmark_counters_tabular=true || exit 1; done
+
+# The real DLL's IRtdServer through IDispatch against RtdServer alone, in one process under
+# Wine, in the prefix the Windows tests use.
+bench-windows: windows
+	@bash -c 'source scripts/wine-env && wine_prefix_ready build/windows && \
+	  "$$WINE" build/windows/addin/bench_com_rtd.exe; rc=$$?; "$$WINESERVER" -k 2>/dev/null; exit $$rc'
 
 clean:
 	rm -rf build
