@@ -38,7 +38,14 @@ std::u16string Trimmed(std::u16string_view text) {
   return std::u16string(text);
 }
 
-std::u16string Quoted(std::u16string_view text) { return u"\"" + std::u16string(text) + u"\","; }
+std::u16string Quoted(std::u16string_view text) {
+  std::u16string quoted;
+  quoted.reserve(text.size() + 3);
+  quoted += u'"';
+  quoted += text;
+  quoted += u"\",";
+  return quoted;
+}
 
 void PlaceRow(PanelRow& row, size_t made) {
   const int offset = static_cast<int>(made) * kRowPitch;
