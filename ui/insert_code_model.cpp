@@ -1,10 +1,43 @@
 #include "ui/insert_code_model.h"
 
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "common/ascii_text.h"
+
 namespace orra {
+namespace {
+
+std::u16string FoldAsciiCase(std::u16string_view text) {
+  std::u16string folded(text);
+  for (char16_t& unit : folded) unit = UpperAscii(unit);
+  return folded;
+}
+
+}  // namespace
+
+// The selected list's codes, A-Z folded and sorted. It answers the list's find by beginning of
+// text (ReportList::FindPartialText) in logarithmic time: when some selected code begins with a
+// candidate's code, the first one not ordered before the candidate does. Moving a category of 100 000 members with ">>" would
+// otherwise compare every candidate with every row added before it.
+class InsertCodeModel::SelectedCodes {
+ public:
+  explicit SelectedCodes(const ReportList& selected) {
+    for (size_t row = 0; row < selected.GetItemCount(); ++row) codes_.insert(FoldAsciiCase(selected.ItemText(row, kCodeColumn)));
+  }
+
+  bool BeginsAny(std::u16string_view code) const {
+    const std::u16string folded = FoldAsciiCase(code);
+    const auto it = codes_.lower_bound(folded);
+    return it != codes_.end() && it->starts_with(folded);
+  }
+  void Add(std::u16string_view code) { codes_.insert(FoldAsciiCase(code)); }
+
+ private:
+  std::set<std::u16string, std::less<>> codes_;
+};
 
 InsertCodeModel::InsertCodeModel(std::shared_ptr<CSelfBlockList> self_blocks, std::shared_ptr<const CBlockData> market,
                                  CellColours colours)
@@ -77,21 +110,22 @@ bool InsertCodeModel::AppendRow(ReportList& list, std::u16string_view code, std:
   return true;
 }
 
-void InsertCodeModel::AddCandidate(size_t row) {
+void InsertCodeModel::AddCandidate(size_t row, SelectedCodes& already) {
   const std::u16string_view code = candidates_.ItemText(row, kCodeColumn);
-  // The list's own find by beginning of text: a code that begins another selected code counts
-  // as already there.
-  if (selected_.FindPartialText(code)) return;
-  AppendRow(selected_, code, candidates_.ItemText(row, kNameColumn));
+  // A code that begins a selected code counts as already there.
+  if (already.BeginsAny(code)) return;
+  if (AppendRow(selected_, code, candidates_.ItemText(row, kNameColumn))) already.Add(code);
 }
 
 void InsertCodeModel::AddAllCandidates() {
-  for (size_t row = 0; row < candidates_.GetItemCount(); ++row) AddCandidate(row);
+  SelectedCodes already(selected_);
+  for (size_t row = 0; row < candidates_.GetItemCount(); ++row) AddCandidate(row, already);
 }
 
 void InsertCodeModel::AddSelectedCandidates() {
+  SelectedCodes already(selected_);
   for (size_t row = 0; row < candidates_.GetItemCount(); ++row) {
-    if (candidates_.GetItemStates(row) & kRowSelected) AddCandidate(row);
+    if (candidates_.GetItemStates(row) & kRowSelected) AddCandidate(row, already);
   }
 }
 

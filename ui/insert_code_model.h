@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "request/sheet_table.h"
 #include "store/block_data.h"
@@ -69,7 +70,8 @@ class InsertCodeModel {
   // False when the list refused the row; listing stops there.
   static bool AppendRow(ReportList& list, const SecurityEntry& security);
   static bool AppendRow(ReportList& list, std::u16string_view code, std::u16string_view name);
-  void AddCandidate(size_t row);
+  class SelectedCodes;
+  void AddCandidate(size_t row, SelectedCodes& already);
 
   std::shared_ptr<CSelfBlockList> self_blocks_;
   std::shared_ptr<const CBlockData> market_;

@@ -181,6 +181,21 @@ TEST_F(InsertCodeModelTest, ACodeThatBeginsASelectedCodeIsNotAdded) {
             (std::vector<std::u16string>{u"600000.SH", u"000001.sz", u"600036.sh", u"601398.sh", u"000002.sz"}));
 }
 
+TEST_F(InsertCodeModelTest, TheDuplicateCheckAgreesWithTheListsOwnFind) {
+  InsertCodeModel model = Model();
+  for (const char16_t* code : {u"600000.SH", u"AbC1", u"7"}) AddSelectedRow(model, code);
+  ReportList expected = model.selected();
+  for (const char16_t* code : {u"6", u"600000.sh", u"6000001", u"abc", u"ABC12", u"aBc1", u"ab", u"71", u"7", u"b", u"71",
+                               u"", u"600000.sh.x", u"8"}) {
+    ASSERT_TRUE(model.candidates().InsertItem(model.candidates().GetItemCount(), code));
+    if (!expected.FindPartialText(code)) expected.InsertItem(expected.GetItemCount(), code);
+  }
+  model.AddAllCandidates();
+  EXPECT_EQ(Codes(model.selected()), Codes(expected));
+  EXPECT_EQ(Codes(model.selected()), (std::vector<std::u16string>{u"600000.SH", u"AbC1", u"7", u"6000001", u"ABC12",
+                                                                  u"71", u"b", u"600000.sh.x", u"8"}));
+}
+
 TEST_F(InsertCodeModelTest, AddingTheSelectedCandidatesKeepsTheirOrder) {
   InsertCodeModel model = Model();
   model.FillCandidates(NodeNamed(model, u"银行[ 801780 ]"));

@@ -18,9 +18,11 @@ bool IsOdd(uint32_t filter) { return (filter & kRowAll) != 0; }
 
 size_t ReportList::InsertColumn(size_t index, std::u16string heading) {
   const size_t at = std::min(index, headings_.size());
+  // The first column takes over the text the rows kept while the list had no columns.
+  const bool first_column = headings_.empty();
   headings_.insert(headings_.begin() + static_cast<std::ptrdiff_t>(at), std::move(heading));
   for (Item& item : items_) {
-    item.texts.insert(item.texts.begin() + static_cast<std::ptrdiff_t>(at), std::u16string());
+    if (!first_column) item.texts.insert(item.texts.begin() + static_cast<std::ptrdiff_t>(at), std::u16string());
     item.record.colours.insert(item.record.colours.begin() + static_cast<std::ptrdiff_t>(at), default_colours_);
   }
   return at;

@@ -56,6 +56,14 @@ TEST_F(ReportListTest, ColumnsInsertedLaterShiftTextsAndColoursOfEveryRow) {
   EXPECT_FALSE(list.CellColoursAt(0, 3));
   EXPECT_FALSE(list.SetItemText(0, 3, u"x"));
   EXPECT_FALSE(list.SetItemText(1, 0, u"x"));
+
+  ReportList bare(kLater);
+  ASSERT_EQ(bare.InsertItem(0, u"kept"), 0u);
+  bare.InsertColumn(0, u"first");
+  bare.InsertColumn(0, u"before");
+  EXPECT_EQ(bare.ItemText(0, 1), u"kept");
+  EXPECT_EQ(bare.ItemText(0, 0), u"");
+  EXPECT_EQ(bare.CellColoursAt(0, 1), kLater);
 }
 
 TEST_F(ReportListTest, InsertingBeforeARowMovesItsTextStateAndValueDown) {
