@@ -226,8 +226,10 @@ HRESULT COrraExcel::ConnectData(LONG topic_id, SAFEARRAY** strings, VARIANT_BOOL
       SetTopicValue(*value, RtdServer::kInitialValue);
       return S_OK;
     }
-    const std::optional<int32_t> answer =
-        session_.rtd().ConnectData(topic_id, topics.value_or(std::vector<std::u16string>{}));
+    // A topic Excel connects again without a readable list keeps the request it has. The
+    // strings are lent, not copied: ConnectData is called once per cell.
+    if (!topics) topics.emplace();
+    const std::optional<int32_t> answer = session_.rtd().ConnectData(topic_id, *topics);
     if (answer) SetTopicValue(*value, *answer);
     return S_OK;
   });

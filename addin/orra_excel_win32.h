@@ -7,7 +7,8 @@
 //
 // QueryInterface answers IUnknown, IDispatch and ITesselExcel with the ITesselExcel interface and
 // the three Office interfaces each with its own; every interface has its own IDispatch over its
-// own type description. Every COM method is a catch-all boundary that answers an HRESULT.
+// own type description, IRtdServer's with Excel's frequent calls passed straight through. Every
+// COM method is a catch-all boundary that answers an HRESULT.
 //
 // Apartment threaded: every call comes on the thread that created the object (Excel's main
 // thread), and the timer window belongs to it.
@@ -26,6 +27,7 @@
 #include "addin/office_interfaces.h"
 #include "addin/orra_excel.h"
 #include "addin/ribbon_callbacks_win32.h"
+#include "addin/rtd_server_dispatch_win32.h"
 #include "request/rtd_session.h"
 
 namespace orra {
@@ -33,7 +35,7 @@ namespace orra {
 class COrraExcel final : public DispatchOf<ITesselExcel, TypeLibraryResource::kOwn>,
                          public DispatchOf<_IDTExtensibility2, TypeLibraryResource::kOffice>,
                          public DispatchOf<IRibbonExtensibility, TypeLibraryResource::kOffice>,
-                         public DispatchOf<IRtdServer, TypeLibraryResource::kOffice> {
+                         public RtdServerDispatch {
  public:
   // A new object with one reference, for IClassFactory::CreateInstance. Throws when the
   // runtime cannot be built.

@@ -99,6 +99,36 @@ TEST(TopicStringsOfTest, RefusesWhatIsNoListOfStrings) {
   ASSERT_TRUE(TopicStringsOf(most.get()).has_value());
 }
 
+TEST(TopicStringsOfTest, ReadsAStringHeldByReference) {
+  BSTR held = SysAllocString(L"by reference");
+  const Array array = VariantArray(0, 1, [&](ULONG, VARIANT& element) {
+    element.vt = VT_BSTR | VT_BYREF;
+    element.pbstrVal = &held;
+  });
+  EXPECT_EQ(TopicStringsOf(array.get()), (std::vector<std::u16string>{u"by reference"}));
+  SysFreeString(held);
+}
+
+// An array whose descriptor claims elements narrower than its type would be read past its
+// data if taken at its word.
+TEST(TopicStringsOfTest, RefusesAnArrayWhoseElementSizeIsNotItsType) {
+  SAFEARRAY* raw = nullptr;
+  ASSERT_EQ(SafeArrayAllocDescriptorEx(VT_VARIANT, 1, &raw), S_OK);
+  const Array array(raw);
+  array->rgsabound[0] = {2, 0};
+  ASSERT_EQ(SafeArrayAllocData(array.get()), S_OK);
+  array->cbElements = sizeof(LONG);
+  EXPECT_EQ(TopicStringsOf(array.get()), std::nullopt);
+  array->cbElements = sizeof(VARIANT);  // as it was made, so that it is destroyed as made
+}
+
+TEST(TopicStringsOfTest, LeavesTheArrayUnlocked) {
+  const Array array = StringArray(0, {L"a", L"b"});
+  ASSERT_TRUE(TopicStringsOf(array.get()).has_value());
+  EXPECT_EQ(array->cLocks, 0u);
+  EXPECT_EQ(SafeArrayDestroyData(array.get()), S_OK) << "a locked array cannot be destroyed";
+}
+
 LONG Element(SAFEARRAY* array, LONG row, LONG column) {
   LONG index[2] = {row, column};
   VARIANT value;

@@ -9,7 +9,7 @@
 //   ConnectData   1000 XDP topics a round, the server not yet connected (the queries wait in
 //                 the queue), each topic disconnected again untimed after the round and the
 //                 query worker let finish with them before the next; also
-//                 through IRtdServer's vtable, which tells the type library's Invoke apart
+//                 through IRtdServer's vtable, which tells the shell's IDispatch::Invoke apart
 //                 from the rest of the shell, and the portable logic after the shell's reading
 //                 of the array (TopicStringsOf) in this process;
 //   RefreshData   1000 topics connected and answered, then RefreshData until it has reported
@@ -405,8 +405,8 @@ class ComPath final : public RtdPath {
     Check(Invoke(connect_data_, arguments, value.get()), "ConnectData");
   }
 
-  // The same call straight through IRtdServer's vtable: what the shell costs without the
-  // type library's Invoke.
+  // The same call straight through IRtdServer's vtable: what the shell costs without its
+  // IDispatch::Invoke.
   void ConnectByVtable(int32_t topic_id, size_t index) {
     VARIANT_BOOL get_new_values = VARIANT_TRUE;
     Variant value;

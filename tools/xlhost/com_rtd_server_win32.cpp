@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -148,6 +149,25 @@ std::optional<std::vector<TopicUpdate>> ReadReport(const VARIANT& answer, LONG c
   return updates;
 }
 
+// The strings as the elements of a new vector of VARIANT, each BSTR made in its place: a
+// sheet connects one topic per cell, and SafeArrayPutElement would copy every string again.
+bool FillStrings(SAFEARRAY* array, const std::vector<std::u16string>& strings) {
+  if (strings.empty()) return true;
+  VARIANT* elements = nullptr;
+  if (FAILED(SafeArrayAccessData(array, reinterpret_cast<void**>(&elements)))) return false;
+  bool filled = true;
+  for (size_t i = 0; i < strings.size() && filled; ++i) {
+    const std::u16string& string = strings[i];
+    elements[i].bstrVal =
+        SysAllocStringLen(reinterpret_cast<const OLECHAR*>(string.data()), static_cast<UINT>(string.size()));
+    // A string left out leaves its element VT_EMPTY, which destroying the array skips.
+    if (elements[i].bstrVal != nullptr) elements[i].vt = VT_BSTR;
+    filled = elements[i].bstrVal != nullptr;
+  }
+  SafeArrayUnaccessData(array);
+  return filled;
+}
+
 // Excel's side of the callback a server is started with. Reference counted; its notice is
 // read on the thread that started the server.
 class UpdateEvent final : public IRTDUpdateEvent {
@@ -266,17 +286,7 @@ class ComRtdServer final : public RtdServerPort {
 
   std::optional<GridValue> ConnectData(int32_t topic_id, const std::vector<std::u16string>& strings) override {
     SafeArray topics(SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(strings.size())));
-    if (topics.get() == nullptr) return std::nullopt;
-    for (LONG i = 0; i < static_cast<LONG>(strings.size()); ++i) {
-      Variant text;
-      const std::u16string& string = strings[static_cast<size_t>(i)];
-      text.get()->vt = VT_BSTR;
-      text.get()->bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(string.data()),
-                                              static_cast<UINT>(string.size()));
-      if (text.get()->bstrVal == nullptr || FAILED(SafeArrayPutElement(topics.get(), &i, text.get()))) {
-        return std::nullopt;
-      }
-    }
+    if (topics.get() == nullptr || !FillStrings(topics.get(), strings)) return std::nullopt;
     VARIANT_BOOL get_new_values = VARIANT_TRUE;
     // The last argument first, as IDispatch::Invoke takes them.
     std::array<VARIANTARG, 3> arguments{};
@@ -321,7 +331,7 @@ class ComRtdServer final : public RtdServerPort {
   // Invokes the method `name` as a method; the dispatch id is asked once and kept.
   HRESULT Call(const wchar_t* name, std::span<VARIANTARG> arguments, VARIANT* result) {
     if (!server_) return E_UNEXPECTED;
-    auto known = dispatch_ids_.find(name);
+    auto known = dispatch_ids_.find(std::wstring_view(name));
     if (known == dispatch_ids_.end()) {
       DISPID id = DISPID_UNKNOWN;
       LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
@@ -344,7 +354,7 @@ class ComRtdServer final : public RtdServerPort {
 
   ComPtr<IDispatch> server_;
   ComPtr<UpdateEvent> events_;
-  std::map<std::wstring, DISPID> dispatch_ids_;
+  std::map<std::wstring, DISPID, std::less<>> dispatch_ids_;  // found by the name's view, not a copy
 };
 
 class ComRtdServerFactory final : public RtdServerFactory {

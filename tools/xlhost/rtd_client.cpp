@@ -1,8 +1,20 @@
 #include "tools/xlhost/rtd_client.h"
 
+#include <functional>
+
 #include "xll/xl_constants.h"
 
 namespace orra::xlhost {
+
+size_t RtdClient::TopicKeyHash::operator()(const TopicKey& key) const {
+  // The boost-style mix, so that keys differing in one string spread over the buckets.
+  constexpr size_t kMix = 0x9e3779b97f4a7c15ULL;
+  size_t hash = key.size();
+  for (const std::u16string& text : key) {
+    hash ^= std::hash<std::u16string>{}(text) + kMix + (hash << 6) + (hash >> 2);
+  }
+  return hash;
+}
 
 RtdClient::TopicKey RtdClient::KeyOf(const RtdCall& call) {
   TopicKey key{call.prog_id, call.server};

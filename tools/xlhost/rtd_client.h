@@ -16,6 +16,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "tools/xlhost/cell_address.h"
@@ -57,6 +58,12 @@ class RtdClient final : public RtdLink {
  private:
   using TopicKey = std::vector<std::u16string>;  // ProgID, server, topics
 
+  // Every cell's evaluation looks its topic up, and a sheet's keys share their ProgID and
+  // server and differ late in the caller's address: hashed, not ordered.
+  struct TopicKeyHash {
+    size_t operator()(const TopicKey& key) const;
+  };
+
   struct Topic {
     TopicKey key;
     GridValue value;
@@ -76,7 +83,7 @@ class RtdClient final : public RtdLink {
   RtdServerFactory& servers_;
   int64_t throttle_ms_ = RefreshThrottle::kDefaultIntervalMs;
   int32_t next_topic_id_ = 0;
-  std::map<TopicKey, int32_t> topic_ids_;
+  std::unordered_map<TopicKey, int32_t, TopicKeyHash> topic_ids_;
   std::map<int32_t, Topic> topics_;
   std::map<CellAddress, std::set<int32_t>> cell_topics_;
   std::map<std::u16string, Server> servers_by_prog_id_;
