@@ -11,6 +11,9 @@ namespace {
 
 // XlReferenceStyle.xlA1, for Range.Address.
 constexpr LONG kReferenceStyleA1 = 1;
+// Excel takes no reference text longer than a formula's 8192 characters; a longer one is no
+// range without asking.
+constexpr size_t kLongestRangeText = 8192;
 
 // A VARIANT cleared (its text or object freed) when it goes.
 class Variant {
@@ -73,9 +76,11 @@ std::optional<std::u16string> DispatchCellReferences::ActiveCellAddress() {
 }
 
 bool DispatchCellReferences::IsRange(std::u16string_view text) {
+  if (text.size() > kLongestRangeText) return false;
   std::array<VARIANT, 1> arguments{};
   arguments[0].vt = VT_BSTR;
-  arguments[0].bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
+  arguments[0].bstrVal =
+      SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
   if (arguments[0].bstrVal == nullptr) return false;
   Variant range;
   const HRESULT called = GetProperty(application_.Get(), L"Range", arguments, range);
