@@ -182,7 +182,9 @@ HRESULT COrraExcel::Connect(IDispatch* application) {
   if (FAILED(read)) return read;
   excel_window_ = window;
   if (excel_ != nullptr) InstalledXllServices().object_model = excel_.get();
-  ribbon_.Connect(excel_window_, excel_.get());
+  // A thread that cannot start leaves the dialog buttons ending after their login check.
+  if (ui_thread_ == nullptr) ui_thread_ = CAddinWinThread::Start(excel_window_, application_.Get());
+  ribbon_.Connect(excel_window_, excel_.get(), ui_thread_.get());
 
   // A connection thread that cannot start leaves the add-in connected without a server: the
   // requests' jobs wait in the queue.

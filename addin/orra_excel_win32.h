@@ -29,6 +29,7 @@
 #include "addin/ribbon_callbacks_win32.h"
 #include "addin/rtd_server_dispatch_win32.h"
 #include "request/rtd_session.h"
+#include "ui/addin_win_thread_win32.h"
 
 namespace orra {
 
@@ -116,6 +117,12 @@ class COrraExcel final : public DispatchOf<ITesselExcel, TypeLibraryResource::kO
   // name (the refresh commands, the answered cells' formats) and the array writer over it.
   std::unique_ptr<DispatchExcel> excel_;
   std::unique_ptr<ArrayWindow> array_window_;
+  // The user-interface thread, from the first OnConnection until the object goes. It outlives
+  // a disconnection with its dialogs, and a later connection of this object (the same Excel,
+  // the same main window) posts to it again rather than leaving it behind unreachable. The
+  // object's end is the last door it may be reached through, so the destructor lets it end:
+  // its dialogs hand their tables to this object's array writer, which goes too.
+  std::unique_ptr<CAddinWinThread> ui_thread_;
 };
 
 }  // namespace orra

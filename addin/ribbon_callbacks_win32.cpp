@@ -94,8 +94,8 @@ struct RibbonCallbacks::State {
   explicit State(AddinRuntime& runtime)
       : env(runtime.env()),
         commands(RibbonPorts{runtime.service().login(), runtime.requests(), boxes, documents,
-                             // No user-interface thread runs in the add-in: the dialog buttons
-                             // end after their login check.
+                             // Until OnConnection hands over the user-interface thread the
+                             // dialog buttons end after their login check.
                              nullptr, runtime.module_directory(), runtime.env(), runtime.messages()}) {}
 
   const Env& env;
@@ -110,9 +110,9 @@ RibbonCallbacks::RibbonCallbacks(AddinRuntime& runtime) : state_(std::make_uniqu
 
 RibbonCallbacks::~RibbonCallbacks() = default;
 
-void RibbonCallbacks::Connect(HWND excel_window, ExcelObjectModel* excel) {
+void RibbonCallbacks::Connect(HWND excel_window, ExcelObjectModel* excel, DialogThread* dialogs) {
   state_->boxes.SetOwner(excel_window);
-  state_->commands.Connect(excel);
+  state_->commands.Connect(excel, dialogs);
 }
 
 void RibbonCallbacks::Disconnect() {

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "addin/addin_runtime.h"
+#include "addin/dialog_thread.h"
 #include "request/excel_object_model.h"
 
 namespace orra {
@@ -27,9 +28,9 @@ class RibbonCallbacks {
   RibbonCallbacks& operator=(const RibbonCallbacks&) = delete;
 
   // OnConnection: Excel's main window owns the message boxes from now on; `excel` (null when
-  // Excel offered no object model) drives the refresh commands. Both stay valid until
-  // Disconnect.
-  void Connect(HWND excel_window, ExcelObjectModel* excel);
+  // Excel offered no object model) drives the refresh commands; `dialogs` (null when no
+  // user-interface thread runs) opens the dialogs. All stay valid until Disconnect.
+  void Connect(HWND excel_window, ExcelObjectModel* excel, DialogThread* dialogs);
   // OnDisconnection: no refresh command runs from now on.
   void Disconnect();
 

@@ -4,12 +4,16 @@ namespace orra {
 
 std::u16string HelpPageAddress() { return std::u16string(u"http://") + kHelpHost + kHelpPagePath; }
 
-void RibbonCommands::Connect(ExcelObjectModel* excel) {
+void RibbonCommands::Connect(ExcelObjectModel* excel, DialogThread* dialogs) {
   refresh_.reset();
   if (excel != nullptr) refresh_.emplace(ports_.requests, *excel, ports_.login, ports_.boxes);
+  ports_.dialogs = dialogs;
 }
 
-void RibbonCommands::Disconnect() { refresh_.reset(); }
+void RibbonCommands::Disconnect() {
+  refresh_.reset();
+  ports_.dialogs = nullptr;
+}
 
 std::optional<IconNumber> RibbonCommands::ImageForControl(std::u16string_view control_id) {
   ports_.login.SetState(LoginState::kLoggedIn);

@@ -62,8 +62,10 @@ class RibbonCommands {
   RibbonCommands& operator=(const RibbonCommands&) = delete;
 
   // From OnConnection: `excel` (null when Excel offered no object model) drives the refresh
-  // commands until Disconnect. Without it they stop after the login check.
-  void Connect(ExcelObjectModel* excel);
+  // commands until Disconnect; without it they stop after the login check. `dialogs` (null
+  // when no user-interface thread could start) takes the dialog buttons' messages from now on,
+  // in place of the ports' thread, until Disconnect.
+  void Connect(ExcelObjectModel* excel, DialogThread* dialogs);
   void Disconnect();
 
   // GetImage and OnGetImage: both set the login state to logged in first, every time.

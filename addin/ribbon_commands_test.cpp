@@ -120,6 +120,21 @@ TEST_F(RibbonCommandsTest, WithoutADialogThreadTheButtonsStopAfterTheCheck) {
   EXPECT_EQ(login.State(), LoginState::kLoggedIn);
 }
 
+TEST_F(RibbonCommandsTest, TheConnectionHandsTheButtonsTheirDialogThreadAndTheDisconnectionTakesItBack) {
+  LogIn();
+  RibbonCommands connected{Ports(nullptr)};
+  connected.OnClickInsertFunctionEx();
+  EXPECT_TRUE(dialogs.posted.empty());
+  connected.Connect(nullptr, &dialogs);
+  connected.OnClickInsertStock();
+  ASSERT_EQ(dialogs.posted.size(), 1u) << "without an object model the dialogs still open";
+  EXPECT_EQ(dialogs.posted[0].wparam, 1u);
+  connected.Disconnect();
+  connected.OnClickInsertFunctionEx();
+  EXPECT_EQ(dialogs.posted.size(), 1u);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
 TEST_F(RibbonCommandsTest, RefreshButtonsDriveExcelOnlyWhileConnected) {
   LogIn();
   EXPECT_CALL(excel, CalculateFull()).Times(1);
@@ -127,7 +142,7 @@ TEST_F(RibbonCommandsTest, RefreshButtonsDriveExcelOnlyWhileConnected) {
   EXPECT_CALL(excel, SetEnableCalculation(SheetKey(u"Sheet1"), false)).Times(2);
   EXPECT_CALL(excel, SetEnableCalculation(SheetKey(u"Sheet1"), true)).Times(2);
   commands.OnClickAllRefreshEx();  // before the connection: nothing to drive
-  commands.Connect(&excel);
+  commands.Connect(&excel, &dialogs);
   commands.OnClickAllRefreshEx();
   EXPECT_EQ(requests.Find(7)->Status(), RequestStatus::kPending);
   commands.OnClickFormatRefreshEx();
@@ -142,7 +157,7 @@ TEST_F(RibbonCommandsTest, RefreshButtonsDriveExcelOnlyWhileConnected) {
 TEST_F(RibbonCommandsTest, RefreshButtonsCheckTheLoginEvenWithoutExcel) {
   commands.OnClickDataRefreshEx();
   commands.OnClickFormatRefreshEx();
-  commands.Connect(&excel);
+  commands.Connect(&excel, &dialogs);
   EXPECT_CALL(excel, CalculateFull()).Times(0);
   commands.OnClickAllRefreshEx();
   ASSERT_EQ(boxes.shown.size(), 3u);

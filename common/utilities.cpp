@@ -32,4 +32,12 @@ std::u16string ProcessExecutableDirectory() {
   return g_executable_directory;
 }
 
+bool AdoptExecutableDirectory(const std::u16string& directory) {
+  if (directory.empty() || directory.size() > kMaxPathUnits) return false;
+  MutexLock lock(g_directory_mutex);
+  if (!g_executable_directory.empty()) return false;
+  g_executable_directory = directory;
+  return true;
+}
+
 }  // namespace orra

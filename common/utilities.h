@@ -15,4 +15,9 @@ void StopUtilities();
 // with a trailing separator); empty before.
 std::u16string ProcessExecutableDirectory();
 
+// The user-interface thread's start-up: an executable directory that is still empty (the
+// executable's own path was too long, or could not be read) becomes `directory`. True when it
+// did; an empty directory, or one longer than 260 characters, is refused.
+bool AdoptExecutableDirectory(const std::u16string& directory);
+
 }  // namespace orra
