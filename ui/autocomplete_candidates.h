@@ -1,0 +1,47 @@
+#pragma once
+// The names an autocomplete edit offers, each with the caller's value (the navigator keeps the
+// index of the indicator's tree node there), and the search over them that one keystroke runs.
+//
+// Names are ordered by UTF-16 code unit and unique: adding a name that is already present keeps
+// the value it had. Match() answers the names that contain the typed text as an exact run of
+// code units (case-sensitive: "roe" does not find "ROE"), sorted for display with A-Z read as
+// a-z. The views it answers point into this object and stay valid while it lives: names are only
+// ever added, and adding never moves a stored name.
+//
+// Not synchronised; the thread that owns the edit uses it.
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orra {
+
+struct AutocompleteMatch {
+  std::u16string_view name;
+  std::size_t value = 0;
+
+  bool operator==(const AutocompleteMatch&) const = default;
+};
+
+class AutocompleteCandidates {
+ public:
+  // False when the name was present already (its value is then unchanged).
+  bool Add(std::u16string name, std::size_t value);
+
+  // Empty for an empty text.
+  std::vector<AutocompleteMatch> Match(std::u16string_view text) const;
+
+  std::size_t size() const { return names_.size(); }
+  bool empty() const { return names_.empty(); }
+
+ private:
+  std::map<std::u16string, std::size_t> names_;
+};
+
+// The display order of matches: whole texts compared unit by unit with A-Z folded to a-z, the
+// folded-equal ones (ROE, Roe) kept in code-unit order so the order is total.
+bool DisplaysBefore(std::u16string_view a, std::u16string_view b);
+
+}  // namespace orra
