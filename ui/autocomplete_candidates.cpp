@@ -22,21 +22,48 @@ bool DisplaysBefore(std::u16string_view a, std::u16string_view b) {
 }
 
 bool AutocompleteCandidates::Add(std::u16string name, std::size_t value) {
-  return names_.emplace(std::move(name), value).second;
+  const bool added = names_.emplace(std::move(name), value).second;
+  arranged_ = arranged_ && !added;
+  return added;
+}
+
+void AutocompleteCandidates::Arrange() const {
+  // Names without a capital letter already come in display order from the map; only those with
+  // one need sorting, and the two runs merge in one pass. Most indicator names are Chinese, so
+  // this sorts a fraction of them.
+  std::vector<AutocompleteMatch> plain, capitalised;
+  for (const auto& [name, value] : names_) {
+    const bool has_capital = std::any_of(name.begin(), name.end(), [](char16_t unit) { return unit != LowerAscii(unit); });
+    (has_capital ? capitalised : plain).push_back({name, value});
+  }
+  const auto before = [](const AutocompleteMatch& a, const AutocompleteMatch& b) { return DisplaysBefore(a.name, b.name); };
+  std::sort(capitalised.begin(), capitalised.end(), before);
+  std::vector<AutocompleteMatch> order(names_.size());
+  std::merge(plain.begin(), plain.end(), capitalised.begin(), capitalised.end(), order.begin(), before);
+  std::size_t units = 0;
+  for (const AutocompleteMatch& match : order) units += match.name.size();
+  text_.clear();
+  text_.reserve(units);
+  entries_.clear();
+  entries_.reserve(order.size());
+  for (const AutocompleteMatch& match : order) {
+    entries_.push_back({match, text_.size()});
+    text_.append(match.name);
+  }
+  arranged_ = true;
 }
 
 std::vector<AutocompleteMatch> AutocompleteCandidates::Match(std::u16string_view text) const {
   std::vector<AutocompleteMatch> matches;
   if (text.empty()) return matches;
-  for (const auto& [name, value] : names_) {
-    if (name.size() < text.size() || std::u16string_view(name).find(text) == std::u16string_view::npos) continue;
-    matches.push_back({name, value});
+  if (!arranged_) Arrange();
+  const std::u16string_view all = text_;
+  for (const Entry& entry : entries_) {
+    const std::size_t length = entry.match.name.size();
+    if (length >= text.size() && all.substr(entry.offset, length).find(text) != std::u16string_view::npos) {
+      matches.push_back(entry.match);
+    }
   }
-  // The map already yields code-unit order, which is the display order unless capital letters
-  // are involved; a one-character query can match tens of thousands of names, and one pass that
-  // finds them in order spares them the sort.
-  const auto before = [](const AutocompleteMatch& a, const AutocompleteMatch& b) { return DisplaysBefore(a.name, b.name); };
-  if (!std::is_sorted(matches.begin(), matches.end(), before)) std::sort(matches.begin(), matches.end(), before);
   return matches;
 }
 
