@@ -28,6 +28,7 @@ bool AutocompleteCandidates::Add(std::u16string name, std::size_t value) {
 }
 
 void AutocompleteCandidates::Arrange() const {
+  if (arranged_) return;
   // Names without a capital letter already come in display order from the map; only those with
   // one need sorting, and the two runs merge in one pass. Most indicator names are Chinese, so
   // this sorts a fraction of them.
@@ -56,7 +57,7 @@ void AutocompleteCandidates::Arrange() const {
 std::vector<AutocompleteMatch> AutocompleteCandidates::Match(std::u16string_view text) const {
   std::vector<AutocompleteMatch> matches;
   if (text.empty()) return matches;
-  if (!arranged_) Arrange();
+  Arrange();
   const std::u16string_view all = text_;
   for (const Entry& entry : entries_) {
     const std::size_t length = entry.match.name.size();

@@ -11,7 +11,7 @@
 // A search reads the names from one contiguous copy kept in display order, so that it runs at
 // the speed of memory read front to back and needs no sort afterwards: walking the map itself
 // jumps across the heap for every name, which over 100 000 names costs more than a frame. The
-// copy is made again by the first search after names were added.
+// copy is made again by the first search after names were added, or by Arrange() ahead of it.
 //
 // Not synchronised; the thread that owns the edit uses it.
 
@@ -45,6 +45,9 @@ class AutocompleteCandidates {
   // Empty for an empty text.
   std::vector<AutocompleteMatch> Match(std::u16string_view text) const;
 
+  // Makes the search copy now if names were added since, so that the next search need not.
+  void Arrange() const;
+
   std::size_t size() const { return names_.size(); }
   bool empty() const { return names_.empty(); }
 
@@ -53,8 +56,6 @@ class AutocompleteCandidates {
     AutocompleteMatch match;  // its name views the map's key
     std::size_t offset = 0;   // where the name's copy starts in text_
   };
-
-  void Arrange() const;
 
   std::map<std::u16string, std::size_t> names_;
   // The search copy: every name end to end in display order, and one entry per name.

@@ -71,6 +71,8 @@ std::optional<Acceptance> AutocompleteEdit::OnRowClicked(std::size_t row) {
 }
 
 std::optional<std::u16string> AutocompleteEdit::OnFocusIn() {
+  // Arranging 100 000 names takes longer than a frame; the user is about to type, not yet typing.
+  candidates_.Arrange();
   if (!hint_on_ || text_ != hint_) return std::nullopt;
   text_.clear();
   return text_;
