@@ -2,7 +2,7 @@
 // The autocomplete edit's windows: CACEdit takes over an existing Edit control (from a dialog
 // template) by subclassing it, and its parent for the control's EN_CHANGE notification, and
 // reports text changes, keys and focus to an AutocompleteEdit; CACListWnd is the drop-down list,
-// a borderline tool window under the edit that draws the model's rows and feeds it the mouse,
+// a thin-bordered tool window under the edit that draws the model's rows and feeds it the mouse,
 // the scroll bar and its two timers. On acceptance the edit posts kAutocompleteChoiceMessage to
 // its notify window.
 //
