@@ -172,7 +172,7 @@ TEST_F(ParameterRowsViewTest, ShowMakesEachRowsControlsWhereTheModelSays) {
   EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(item)), u"不复权");
 
   // The reference button stands right of the code edit, shown.
-  EXPECT_TRUE(IsWindowVisible(reference_button_) || (GetWindowLongW(reference_button_, GWL_STYLE) & WS_VISIBLE));
+  EXPECT_TRUE(IsWindowVisible(reference_button_));
   const PanelRect button = ParameterPanel::ReferenceButtonRect();
   EXPECT_EQ(Origin(reference_button_).x, button.left);
   EXPECT_EQ(Origin(reference_button_).y, button.top);
@@ -227,7 +227,7 @@ TEST_F(ParameterRowsViewTest, AnotherIndicatorTakesTheEarlierControlsAway) {
   Show("行情");
   EXPECT_EQ(Item(4112), nullptr);
   EXPECT_EQ(Item(8208), nullptr);
-  EXPECT_EQ(GetWindowLongW(reference_button_, GWL_STYLE) & WS_VISIBLE, 0);
+  EXPECT_FALSE(IsWindowVisible(reference_button_));
   EXPECT_TRUE(view_->Read().empty());
   EXPECT_EQ(panel_.BuildFormula(view_->Read(), excel_), u"=XDP(\"行情\")");
 }
