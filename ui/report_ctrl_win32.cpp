@@ -162,7 +162,8 @@ std::optional<int> CReportCtrl::InsertItem(int index, std::u16string_view text) 
 
 bool CReportCtrl::SetItemText(int row, int column, std::u16string_view text) {
   const std::optional<size_t> at = RowIndex(row);
-  if (!at || column < 0) return false;
+  // A list without columns still keeps its rows' first text.
+  if (!at || column < 0 || static_cast<size_t>(column) >= std::max<size_t>(model_.column_count(), 1)) return false;
   std::u16string copy(text);
   LVITEMW item{};
   item.iSubItem = column;
@@ -192,18 +193,19 @@ void CReportCtrl::ReadStatesFromView() {
   if (window_ == nullptr) return;
   // Rows put into the list view past the model (never through InsertItem) have no record.
   const size_t rows = std::min(static_cast<size_t>(std::max(ViewRowCount(window_), 0)), model_.GetItemCount());
-  for (size_t row = 0; row < rows; ++row) {
-    const auto state = static_cast<UINT>(SendMessageW(window_, LVM_GETITEMSTATE, static_cast<WPARAM>(row),
-                                                      LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK));
-    const uint32_t wanted = ((state & LVIS_SELECTED) ? kRowSelected : kRowNotSelected) |
-                            (StateImageOf(state) >= kCheckedImage ? kRowChecked : kRowNotChecked) |
-                            ((state & LVIS_FOCUSED) ? kRowFocused : kRowNotFocused);
-    if (model_.GetItemStates(row) == wanted) continue;
-    // Only the focused row may take the focus: giving it to an unfocused one would take it from
-    // the row that has it.
-    model_.SetItemStates(row, wanted & ~static_cast<uint32_t>(kRowFocused));
-    if (wanted & kRowFocused) model_.SetItemStates(row, kRowFocused);
-  }
+  for (size_t row = 0; row < rows; ++row) ReadRowStatesFromView(row);
+}
+
+void CReportCtrl::ReadRowStatesFromView(size_t row) {
+  const auto state = static_cast<UINT>(SendMessageW(window_, LVM_GETITEMSTATE, static_cast<WPARAM>(row),
+                                                    LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK));
+  const uint32_t wanted = ((state & LVIS_SELECTED) ? kRowSelected : kRowNotSelected) |
+                          (StateImageOf(state) >= kCheckedImage ? kRowChecked : kRowNotChecked) |
+                          ((state & LVIS_FOCUSED) ? kRowFocused : kRowNotFocused);
+  if (model_.GetItemStates(row) == wanted) return;
+  // The list view focuses one row at most, so the row it shows focused takes the model's focus
+  // from any other, as the list view took it.
+  model_.SetItemStates(row, wanted);
 }
 
 bool CReportCtrl::WriteStatesToView(size_t row, uint32_t flags) {
@@ -230,14 +232,14 @@ bool CReportCtrl::WriteStatesToView(size_t row, uint32_t flags) {
 uint32_t CReportCtrl::GetItemStates(int row) {
   const std::optional<size_t> at = RowIndex(row);
   if (!at) return 0;
-  ReadStatesFromView();
+  ReadRowStatesFromView(*at);
   return model_.GetItemStates(*at);
 }
 
 bool CReportCtrl::SetItemStates(int row, uint32_t flags) {
   const std::optional<size_t> at = RowIndex(row);
   if (!at) return false;
-  ReadStatesFromView();
+  ReadRowStatesFromView(*at);
   if (!model_.SetItemStates(*at, flags)) return false;
   return WriteStatesToView(*at, flags);
 }
@@ -332,15 +334,15 @@ LRESULT CReportCtrl::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
   return stage == CDDS_ITEMPREPAINT ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
 }
 
-std::optional<LRESULT> CReportCtrl::OnNotify(const NMHDR& header) {
+std::optional<LRESULT> CReportCtrl::OnNotify(NMHDR& header) {
   if (window_ == nullptr || header.hwndFrom != window_) return std::nullopt;
   if (header.code == LVN_COLUMNCLICK) {
-    OnColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+    OnColumnClick(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
     return 0;
   }
   if (header.code == NM_CUSTOMDRAW) {
     // The list view hands its drawing record for the parent to fill in.
-    return OnCustomDraw(const_cast<NMLVCUSTOMDRAW&>(reinterpret_cast<const NMLVCUSTOMDRAW&>(header)));
+    return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
   }
   return std::nullopt;
 }
@@ -366,7 +368,7 @@ LRESULT CALLBACK CReportCtrl::ParentProcedure(HWND window, UINT message, WPARAM 
   try {
     if (message == WM_NOTIFY && lparam != 0) {
       auto* control = reinterpret_cast<CReportCtrl*>(self);
-      if (const std::optional<LRESULT> result = control->OnNotify(*reinterpret_cast<const NMHDR*>(lparam))) {
+      if (const std::optional<LRESULT> result = control->OnNotify(*reinterpret_cast<NMHDR*>(lparam))) {
         return *result;
       }
     }

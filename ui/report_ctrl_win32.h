@@ -10,7 +10,8 @@
 // that keeps its own subclassing off the parent hands the notifications to OnNotify instead.
 //
 // The user selects and checks rows in the list view itself, so the view reads the rows' states
-// back into the model before anything that depends on them (counts, deletions by state, sorts).
+// back into the model before anything that depends on them: one row's for GetItemStates and
+// SetItemStates, every row's for counts, deletions and sorts.
 //
 // One object drives one window in its lifetime, on the thread that owns that window. No
 // exception leaves a window procedure.
@@ -79,7 +80,7 @@ class CReportCtrl {
 
   // A WM_NOTIFY that reached the parent: the result when it came from this list view and the
   // view handled it (heading clicks, custom drawing).
-  std::optional<LRESULT> OnNotify(const NMHDR& header);
+  std::optional<LRESULT> OnNotify(NMHDR& header);
 
   const ReportList& model() const { return model_; }
 
@@ -94,6 +95,7 @@ class CReportCtrl {
   std::optional<size_t> RowIndex(int row) const;
   // Reads every row's selection, check and focus from the list view into the model.
   void ReadStatesFromView();
+  void ReadRowStatesFromView(size_t row);
   // Makes the list view show the model's states for `row`; `flags` picks which pairs to write.
   bool WriteStatesToView(size_t row, uint32_t flags);
   // Writes every row's texts, value and states from the model, as after a sort.

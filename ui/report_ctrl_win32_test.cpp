@@ -197,6 +197,8 @@ TEST_F(ReportCtrlTest, StatesAndDeletionsReachTheListView) {
   EXPECT_EQ(control_.GetItemData(0), static_cast<uintptr_t>(0x1234'5678'9ABCull));
   EXPECT_FALSE(control_.DeleteItem(2, false));
   EXPECT_FALSE(control_.InsertItem(-1, u"x"));
+  EXPECT_FALSE(control_.SetItemText(0, 2, u"x"));
+  EXPECT_FALSE(control_.SetItemText(2, 0, u"x"));
   EXPECT_EQ(ListRows(), 2);
 }
 
