@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <string_view>
 #include <utility>
 
@@ -323,8 +324,10 @@ class Win32WindowDriver final : public WindowDriver {
     if (!double_click) return true;
     // The double click lands on the item's text, where the tree finds it again and tells its
     // parent (NM_DBLCLK), expanding or collapsing the item when the parent leaves it.
+    // TVM_GETITEMRECT reads the item's handle from where the rectangle starts.
     RECT rect{};
-    *reinterpret_cast<HTREEITEM*>(&rect) = item;
+    static_assert(sizeof(rect) >= sizeof(item));
+    std::memcpy(&rect, &item, sizeof(item));
     const auto shown = Send(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect), error);
     if (!shown) return false;
     if (*shown == FALSE) {
