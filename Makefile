@@ -36,10 +36,12 @@ test-wine: windows
 	@echo "== Windows tests under Wine"
 	scripts/run-wine-tests build/windows
 
-# The stand-in Excel proved against its own fixture XLL, then the product's XLL in it.
+# The stand-in Excel proved against its own fixture XLL (its windows driven and photographed
+# under Xvfb: build/windows/screenshots), then the product's XLL in it.
 test-xlhost: windows
 	@echo "== xlhost scenarios under Wine"
 	scripts/run-xlhost build/windows build/windows/bin/xlhost_fixture.xll tools/xlhost/scenarios/fixture_*.txt
+	scripts/run-xlhost-screens build/windows build/windows/bin/xlhost_fixture.xll tools/xlhost/scenarios/window_*.txt
 	$(MAKE) test-xlhost-addin
 
 # Registered as a COM server, with the stand-in terminal and server around it, so that its RTD

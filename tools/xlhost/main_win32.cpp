@@ -1,17 +1,21 @@
 // xlhost: the stand-in Excel. Runs one scenario file against an XLL and prints the sheet as
 // Excel would show it; exits 1 when an expectation fails, 2 when the scenario cannot be read.
-//   xlhost [--xll PATH] SCENARIO
+//   xlhost [--xll PATH] [--screens FOLDER] SCENARIO
+// Screenshots go to FOLDER, by default "screenshots" beside the folder of xlhost.exe (in the
+// build tree: build/windows/screenshots).
 // The XLL reaches the C API through MdCallBack12, which this executable exports by its plain
 // name, as EXCEL.EXE does, and which forwards to the running scenario's ExcelApi.
 #include <windows.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <sstream>
 #include <string>
 
+#include "common/utf8.h"
 #include "tools/xlhost/addin_session_win32.h"
 #include "tools/xlhost/com_rtd_server.h"
 #include "tools/xlhost/excel_objects_win32.h"
@@ -20,6 +24,7 @@
 #include "tools/xlhost/message_box_watcher_win32.h"
 #include "tools/xlhost/scenario.h"
 #include "tools/xlhost/scenario_runner.h"
+#include "tools/xlhost/window_driver_win32.h"
 #include "tools/xlhost/xll_module_loader.h"
 
 namespace {
@@ -31,6 +36,19 @@ constexpr char16_t kAddinProgId[] = u"ZodevUruza.OrraExcel";
 
 // The C API of the scenario being run; set for the whole run, on the one thread that runs it.
 orra::xlhost::ExcelApi* g_excel = nullptr;
+
+constexpr DWORD kMaxModulePathUnits = 32768;
+
+// "screenshots" beside the folder that holds this executable, in UTF-8.
+std::string DefaultScreenshotFolder() {
+  std::wstring path(kMaxModulePathUnits, L'\0');
+  const DWORD length = GetModuleFileNameW(nullptr, path.data(), kMaxModulePathUnits);
+  if (length == 0 || length >= kMaxModulePathUnits) return "screenshots";
+  path.resize(length);
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path().parent_path() / L"screenshots";
+  const std::wstring wide = folder.wstring();
+  return orra::ToUtf8(std::u16string(wide.begin(), wide.end()));
+}
 
 }  // namespace
 
@@ -59,10 +77,13 @@ int main(int argc, char** argv) {
   try {
     std::string xll;
     std::string scenario_path;
+    std::string screenshot_folder;
     for (int i = 1; i < argc; ++i) {
       const std::string argument = argv[i];
       if (argument == "--xll" && i + 1 < argc) {
         xll = argv[++i];
+      } else if (argument == "--screens" && i + 1 < argc) {
+        screenshot_folder = argv[++i];
       } else if (scenario_path.empty() && argument.rfind("--", 0) != 0) {
         scenario_path = argument;
       } else {
@@ -71,7 +92,7 @@ int main(int argc, char** argv) {
       }
     }
     if (scenario_path.empty()) {
-      std::cerr << "usage: xlhost [--xll PATH] SCENARIO\n";
+      std::cerr << "usage: xlhost [--xll PATH] [--screens FOLDER] SCENARIO\n";
       return kExitUsage;
     }
     std::ifstream file(scenario_path, std::ios::binary);
@@ -107,6 +128,9 @@ int main(int argc, char** argv) {
       }
       orra::xlhost::AddinSession session(kAddinProgId, application.get(), runner.gate());
       runner.set_addin_host(&session);
+      const std::unique_ptr<orra::xlhost::WindowDriver> windows = orra::xlhost::MakeWin32WindowDriver();
+      runner.set_window_driver(windows.get());
+      runner.set_screenshot_folder(screenshot_folder.empty() ? DefaultScreenshotFolder() : screenshot_folder);
       g_excel = &runner.api();
       failures = runner.Run(*steps);
       g_excel = nullptr;

@@ -66,6 +66,20 @@ constexpr Keyword kKeywords[] = {
     {"expect-ribbon-image", StepKind::kExpectRibbonImage},
     {"expect-ribbon-enabled", StepKind::kExpectRibbonEnabled},
     {"expect-ribbon-xml-bytes", StepKind::kExpectRibbonXmlBytes},
+    {"wait-window", StepKind::kWaitWindow},
+    {"set-text", StepKind::kSetText},
+    {"type", StepKind::kType},
+    {"key", StepKind::kKey},
+    {"press", StepKind::kPress},
+    {"choose", StepKind::kChoose},
+    {"select-tree", StepKind::kSelectTree},
+    {"double-click-tree", StepKind::kDoubleClickTree},
+    {"select-rows", StepKind::kSelectRows},
+    {"expect-text", StepKind::kExpectText},
+    {"expect-checked", StepKind::kExpectChecked},
+    {"expect-rows", StepKind::kExpectRows},
+    {"expect-window", StepKind::kExpectWindow},
+    {"screenshot", StepKind::kScreenshot},
 };
 
 constexpr size_t kAnyCount = std::numeric_limits<size_t>::max();
@@ -77,6 +91,43 @@ struct Alignment {
 
 constexpr Alignment kAlignments[] = {
     {"general", kAlignGeneral}, {"left", kAlignLeft}, {"center", kAlignCenter}, {"right", kAlignRight}};
+
+// The keys a key step names, by their Windows virtual-key codes (a letter or digit names its own).
+struct KeyName {
+  std::string_view word;
+  uint16_t virtual_key;
+};
+
+constexpr KeyName kKeyNames[] = {
+    {"BACK", 0x08},  {"TAB", 0x09},  {"RETURN", 0x0D}, {"ESCAPE", 0x1B}, {"SPACE", 0x20},
+    {"PRIOR", 0x21}, {"NEXT", 0x22}, {"END", 0x23},    {"HOME", 0x24},   {"LEFT", 0x25},
+    {"UP", 0x26},    {"RIGHT", 0x27}, {"DOWN", 0x28},  {"INSERT", 0x2D}, {"DELETE", 0x2E},
+    {"F1", 0x70},    {"F2", 0x71},   {"F3", 0x72},     {"F4", 0x73},     {"F5", 0x74}};
+
+struct PresenceName {
+  std::string_view word;
+  WindowPresence presence;
+};
+
+constexpr PresenceName kPresenceNames[] = {
+    {"visible", WindowPresence::kVisible}, {"hidden", WindowPresence::kHidden}, {"absent", WindowPresence::kAbsent}};
+
+// A screenshot's file name: a plain name in the screenshot folder, never a path out of it.
+constexpr size_t kMaxFileNameBytes = 100;
+constexpr std::string_view kPictureSuffix = ".png";
+
+bool IsPlainFileName(std::string_view name) {
+  if (name.size() <= kPictureSuffix.size() || name.size() > kMaxFileNameBytes || name.front() == '.' ||
+      name.substr(name.size() - kPictureSuffix.size()) != kPictureSuffix) {
+    return false;
+  }
+  for (const char c : name) {
+    const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+                         c == '-' || c == '.';
+    if (!allowed) return false;
+  }
+  return true;
+}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -223,6 +274,123 @@ bool ParseExcelOperands(Step& step, const std::vector<Token>& tokens, std::strin
       step.word = tokens[1].text;
       return step.kind == StepKind::kExpectRibbonImage ? choice(2, "present", "none")
                                                        : choice(2, "TRUE", "FALSE");
+    default:
+      return false;
+  }
+}
+
+// The operands of the window steps: a quoted caption first, then for a control its id.
+bool ParseWindowOperands(Step& step, const std::vector<Token>& tokens, std::string& error) {
+  const size_t operands = tokens.size() - 1;
+  if (operands == 0 || !tokens[1].quoted) {
+    error = "the window's caption is wanted first, as a quoted text";
+    return false;
+  }
+  step.control.caption = FromUtf8(tokens[1].text);
+  auto exactly = [&](size_t count) -> bool {
+    if (operands == count) return true;
+    error = "takes " + std::to_string(count) + " operands, not " + std::to_string(operands);
+    return false;
+  };
+  auto at_least = [&](size_t count) -> bool {
+    if (operands >= count) return true;
+    error = "takes at least " + std::to_string(count) + " operands, not " + std::to_string(operands);
+    return false;
+  };
+  auto number_at = [&](size_t index, int32_t& number, const char* what) -> bool {
+    const std::string& digits = tokens[index].text;
+    const auto [end, failure] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (tokens[index].quoted || failure != std::errc() || end != digits.data() + digits.size() || number < 0) {
+      error = std::string(what) + " is wanted, not " + digits;
+      return false;
+    }
+    return true;
+  };
+  auto texts_from = [&](size_t first) -> bool {
+    for (size_t i = first; i < tokens.size(); ++i) {
+      if (!tokens[i].quoted) {
+        error = "operand " + std::to_string(i) + " (" + tokens[i].text + ") must be a quoted text";
+        return false;
+      }
+      step.texts.push_back(FromUtf8(tokens[i].text));
+    }
+    return true;
+  };
+  auto control = [&]() { return number_at(2, step.control.id, "a control id"); };
+  switch (step.kind) {
+    case StepKind::kWaitWindow: {
+      if (operands > 2) return exactly(2);
+      step.count = kDefaultWaitWindowMs;
+      if (operands == 1) return true;
+      const std::string& digits = tokens[2].text;
+      const auto [end, failure] = std::from_chars(digits.data(), digits.data() + digits.size(), step.count);
+      if (tokens[2].quoted || failure != std::errc() || end != digits.data() + digits.size() || step.count > kMaxWaitMs) {
+        error = "a count of milliseconds up to " + std::to_string(kMaxWaitMs) + " is wanted, not " + digits;
+        return false;
+      }
+      return true;
+    }
+    case StepKind::kSetText:
+    case StepKind::kType:
+    case StepKind::kChoose:
+    case StepKind::kExpectText:
+      return exactly(3) && control() && texts_from(3);
+    case StepKind::kKey: {
+      if (!exactly(3) || !control()) return false;
+      const std::string& name = tokens[3].text;
+      for (const KeyName& key : kKeyNames) {
+        if (!tokens[3].quoted && key.word == name) {
+          step.count = key.virtual_key;
+          return true;
+        }
+      }
+      if (!tokens[3].quoted && name.size() == 1 && ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9'))) {
+        step.count = static_cast<uint8_t>(name[0]);
+        return true;
+      }
+      error = "a key such as DOWN, RETURN, ESCAPE, TAB or a letter is wanted, not " + name;
+      return false;
+    }
+    case StepKind::kPress:
+      return exactly(2) && control();
+    case StepKind::kSelectTree:
+    case StepKind::kDoubleClickTree:
+      return at_least(3) && control() && texts_from(3);
+    case StepKind::kSelectRows:
+      return at_least(2) && control() && texts_from(3);
+    case StepKind::kExpectChecked:
+      if (!exactly(3) || !control()) return false;
+      if (!tokens[3].quoted && (tokens[3].text == "TRUE" || tokens[3].text == "FALSE")) {
+        step.flag = tokens[3].text == "TRUE";
+        return true;
+      }
+      error = "TRUE or FALSE is wanted, not " + tokens[3].text;
+      return false;
+    case StepKind::kExpectRows: {
+      if (!at_least(3) || !control()) return false;
+      int32_t column = 0;
+      if (!number_at(3, column, "a column number (0 for the first)")) return false;
+      step.count = static_cast<size_t>(column);
+      return texts_from(4);
+    }
+    case StepKind::kExpectWindow:
+      if (!exactly(2)) return false;
+      for (const PresenceName& name : kPresenceNames) {
+        if (!tokens[2].quoted && tokens[2].text == name.word) {
+          step.presence = name.presence;
+          return true;
+        }
+      }
+      error = "visible, hidden or absent is wanted, not " + tokens[2].text;
+      return false;
+    case StepKind::kScreenshot:
+      if (!exactly(2)) return false;
+      if (!IsPlainFileName(tokens[2].text)) {
+        error = "a file name of letters, digits, '.', '_' and '-' ending in .png is wanted, not " + tokens[2].text;
+        return false;
+      }
+      step.word = tokens[2].text;
+      return true;
     default:
       return false;
   }
@@ -415,6 +583,21 @@ bool ParseOperands(Step& step, const std::vector<Token>& tokens, std::string_vie
     case StepKind::kExpectRibbonEnabled:
     case StepKind::kExpectRibbonXmlBytes:
       return ParseExcelOperands(step, tokens, error);
+    case StepKind::kWaitWindow:
+    case StepKind::kSetText:
+    case StepKind::kType:
+    case StepKind::kKey:
+    case StepKind::kPress:
+    case StepKind::kChoose:
+    case StepKind::kSelectTree:
+    case StepKind::kDoubleClickTree:
+    case StepKind::kSelectRows:
+    case StepKind::kExpectText:
+    case StepKind::kExpectChecked:
+    case StepKind::kExpectRows:
+    case StepKind::kExpectWindow:
+    case StepKind::kScreenshot:
+      return ParseWindowOperands(step, tokens, error);
   }
   return false;
 }

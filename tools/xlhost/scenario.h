@@ -13,6 +13,7 @@
 #include "tools/xlhost/cell_range.h"
 #include "tools/xlhost/formula.h"
 #include "tools/xlhost/grid_value.h"
+#include "tools/xlhost/window_driver.h"
 
 namespace orra::xlhost {
 
@@ -62,6 +63,21 @@ enum class StepKind {
   kExpectRibbonImage,     // expect-ribbon-image CONTROL present | none
   kExpectRibbonEnabled,   // expect-ribbon-enabled CONTROL TRUE | FALSE
   kExpectRibbonXmlBytes,  // expect-ribbon-xml-bytes COUNT
+  // The windows of the process (the add-in's dialogs): by caption, their controls by id.
+  kWaitWindow,      // wait-window "CAPTION" [MS]
+  kSetText,         // set-text "CAPTION" ID "TEXT"
+  kType,            // type "CAPTION" ID "TEXT"
+  kKey,             // key "CAPTION" ID KEY
+  kPress,           // press "CAPTION" ID
+  kChoose,          // choose "CAPTION" ID "ITEM"
+  kSelectTree,      // select-tree "CAPTION" ID "TEXT"...
+  kDoubleClickTree, // double-click-tree "CAPTION" ID "TEXT"...
+  kSelectRows,      // select-rows "CAPTION" ID "TEXT"...
+  kExpectText,      // expect-text "CAPTION" ID "TEXT"
+  kExpectChecked,   // expect-checked "CAPTION" ID TRUE | FALSE
+  kExpectRows,      // expect-rows "CAPTION" ID COLUMN "TEXT"...
+  kExpectWindow,    // expect-window "CAPTION" visible | hidden | absent
+  kScreenshot,      // screenshot "CAPTION" FILE.png
 };
 
 struct Step {
@@ -82,6 +98,10 @@ struct Step {
   std::optional<CellRange> range;
   bool flag = false;
   int32_t alignment = 0;
+  // The window steps: the window's caption, the control's id, expect-window's state and the
+  // key's virtual key code (in count); texts hold the operands after the id.
+  ControlAddress control;
+  WindowPresence presence = WindowPresence::kVisible;
 };
 
 // Bounds of what a scenario may ask, so that a typing slip cannot hang or swamp a run.
@@ -89,6 +109,7 @@ inline constexpr size_t kMaxWaitMs = 600000;
 inline constexpr size_t kDefaultWaitUntilMs = 10000;
 inline constexpr size_t kMaxRepetitions = 1000;
 inline constexpr size_t kMaxFilledCells = 100000;
+inline constexpr size_t kDefaultWaitWindowMs = 5000;
 
 // The steps of `text`; on a malformed line, none, and `error` names the line and what is wrong.
 std::optional<std::vector<Step>> ParseScenario(const std::string& text, std::string& error);

@@ -161,6 +161,24 @@ bool ScenarioRunner::RunStep(const Step& step) {
     case StepKind::kExpectRibbonXmlBytes:
       CheckExcel(step);
       return true;
+    case StepKind::kWaitWindow:
+    case StepKind::kSetText:
+    case StepKind::kType:
+    case StepKind::kKey:
+    case StepKind::kPress:
+    case StepKind::kChoose:
+    case StepKind::kSelectTree:
+    case StepKind::kDoubleClickTree:
+    case StepKind::kSelectRows:
+      RunWindowStep(step);
+      return true;
+    case StepKind::kExpectText:
+    case StepKind::kExpectChecked:
+    case StepKind::kExpectRows:
+    case StepKind::kExpectWindow:
+      CheckWindow(step);
+      return true;
+    case StepKind::kScreenshot: Screenshot(step); return true;
     default: Check(step); return true;
   }
 }

@@ -27,6 +27,7 @@
 #include "tools/xlhost/rtd_server_port.h"
 #include "tools/xlhost/scenario.h"
 #include "tools/xlhost/sheet.h"
+#include "tools/xlhost/window_driver.h"
 #include "tools/xlhost/workbook.h"
 #include "tools/xlhost/xll_module.h"
 
@@ -55,6 +56,10 @@ class ScenarioRunner {
   const ApartmentGate& gate() const { return gate_; }
   MessageLog& messages() { return messages_; }
   void set_addin_host(AddinHost* host) { addin_host_ = host; }
+  // The windows of the process, which the window steps drive (none: those steps fail), and the
+  // folder their screenshots are written to (made when missing).
+  void set_window_driver(WindowDriver* driver) { window_driver_ = driver; }
+  void set_screenshot_folder(std::string folder) { screenshot_folder_ = std::move(folder); }
 
  private:
   // False when the run cannot go on (an XLL that does not open).
@@ -68,6 +73,9 @@ class ScenarioRunner {
   void Finish();
   void RunExcelStep(const Step& step);
   void CheckExcel(const Step& step);
+  void RunWindowStep(const Step& step);
+  void CheckWindow(const Step& step);
+  void Screenshot(const Step& step);
 
   // Pumps messages for up to `duration_ms`, evaluating again the cells whose topics a refresh
   // changed, until `done` holds (when given); whether it did.
@@ -92,6 +100,8 @@ class ScenarioRunner {
   ApartmentGate gate_;
   MessageLog messages_;
   AddinHost* addin_host_ = nullptr;
+  WindowDriver* window_driver_ = nullptr;
+  std::string screenshot_folder_;
 };
 
 }  // namespace orra::xlhost

@@ -132,6 +132,43 @@ TEST(ScenarioTest, ReadsTheStepsOfExcelsComSide) {
   EXPECT_EQ((*steps)[19].count, 2048u);
 }
 
+TEST(ScenarioTest, ReadsTheWindowSteps) {
+  const std::string text =
+      "wait-window \"函数插入\"\nwait-window \"A\" 250\nset-text \"A\" 1001 \"600000\"\n"
+      "type \"A\" 1001 \"pa\"\"y\"\nkey \"A\" 7 DOWN\nkey \"A\" 7 Q\npress \"A\" 1\n"
+      "choose \"A\" 9 \"日\"\nselect-tree \"A\" 3 \"根\" \"子\"\ndouble-click-tree \"A\" 3 \"根\"\n"
+      "select-rows \"A\" 4\nselect-rows \"A\" 4 \"x\" \"y\"\nexpect-text \"A\" 5 \"\"\n"
+      "expect-checked \"A\" 6 FALSE\nexpect-rows \"A\" 4 1 \"a\" \"b\"\nexpect-rows \"A\" 4 0\n"
+      "expect-window \"A\" hidden\nscreenshot \"函数插入\" insert_code-1.png\n";
+  std::string error;
+  const auto steps = ParseScenario(text, error);
+  ASSERT_TRUE(steps) << error;
+  ASSERT_EQ(steps->size(), 18u);
+  const auto& s = *steps;
+  EXPECT_EQ(s[0].control.caption, u"函数插入");
+  EXPECT_EQ(s[0].count, kDefaultWaitWindowMs);
+  EXPECT_EQ(s[1].count, 250u);
+  EXPECT_EQ(s[2].kind, StepKind::kSetText);
+  EXPECT_EQ(s[2].control.id, 1001);
+  EXPECT_EQ(s[2].texts, (std::vector<std::u16string>{u"600000"}));
+  EXPECT_EQ(s[3].texts, (std::vector<std::u16string>{u"pa\"y"}));
+  EXPECT_EQ(s[4].count, 0x28u) << "VK_DOWN";
+  EXPECT_EQ(s[5].count, static_cast<size_t>('Q'));
+  EXPECT_EQ(s[6].kind, StepKind::kPress);
+  EXPECT_EQ(s[6].control.id, 1);
+  EXPECT_EQ(s[8].texts, (std::vector<std::u16string>{u"根", u"子"}));
+  EXPECT_EQ(s[9].kind, StepKind::kDoubleClickTree);
+  EXPECT_TRUE(s[10].texts.empty()) << "no rows: the selection is cleared";
+  EXPECT_EQ(s[11].texts.size(), 2u);
+  EXPECT_EQ(s[12].texts, (std::vector<std::u16string>{u""}));
+  EXPECT_FALSE(s[13].flag);
+  EXPECT_EQ(s[14].count, 1u);
+  EXPECT_EQ(s[14].texts, (std::vector<std::u16string>{u"a", u"b"}));
+  EXPECT_TRUE(s[15].texts.empty());
+  EXPECT_EQ(s[16].presence, WindowPresence::kHidden);
+  EXPECT_EQ(s[17].word, "insert_code-1.png");
+}
+
 TEST(ScenarioTest, ABadLineIsNamedWithWhatIsWrong) {
   struct Case {
     const char* text;
@@ -172,6 +209,23 @@ TEST(ScenarioTest, ABadLineIsNamedWithWhatIsWrong) {
       {"expect-ribbon-enabled id_help\n", "line 1: expect-ribbon-enabled: takes 2 operands"},
       {"expect-ribbon-xml-bytes -1\n", "line 1: expect-ribbon-xml-bytes: a count"},
       {"connect A B\n", "line 1: connect: takes 1 operand, not 2"},
+      {"wait-window A\n", "line 1: wait-window: the window's caption is wanted first"},
+      {"wait-window \"A\" 600001\n", "line 1: wait-window: a count of milliseconds up to 600000"},
+      {"set-text \"A\" x1 \"t\"\n", "line 1: set-text: a control id is wanted, not x1"},
+      {"set-text \"A\" -4 \"t\"\n", "line 1: set-text: a control id is wanted, not -4"},
+      {"set-text \"A\" 4 t\n", "line 1: set-text: operand 3 (t) must be a quoted text"},
+      {"type \"A\" 4\n", "line 1: type: takes 3 operands, not 2"},
+      {"key \"A\" 4 PAGEDOWN\n", "line 1: key: a key such as DOWN"},
+      {"key \"A\" 4 \"DOWN\"\n", "line 1: key: a key such as DOWN"},
+      {"press \"A\"\n", "line 1: press: takes 2 operands, not 1"},
+      {"select-tree \"A\" 3\n", "line 1: select-tree: takes at least 3 operands"},
+      {"expect-checked \"A\" 3 yes\n", "line 1: expect-checked: TRUE or FALSE"},
+      {"expect-rows \"A\" 3 first\n", "line 1: expect-rows: a column number"},
+      {"expect-window \"A\" shown\n", "line 1: expect-window: visible, hidden or absent"},
+      {"screenshot \"A\" ../escape.png\n", "line 1: screenshot: a file name of letters"},
+      {"screenshot \"A\" shot.bmp\n", "line 1: screenshot: a file name"},
+      {"screenshot \"A\" .png\n", "line 1: screenshot: a file name"},
+      {"screenshot \"A\" C:\\x.png\n", "line 1: screenshot: a file name"},
   };
   for (const Case& c : cases) {
     std::string error;
