@@ -68,11 +68,13 @@ const CIniText::Body& CIniText::FindSection(std::string_view section) {
 void CIniText::IndexCachedKeys() {
   const std::string_view text(text_);
   for (size_t line = cached_body_.begin; line < cached_body_.end;) {
-    const size_t equals = text.find('=', line);
-    if (equals == std::string_view::npos) break;
-    // The first line starting here wins, as it does for the search from the section's start.
-    cached_keys_.emplace(text.substr(line, equals - line), equals + 1);
     const size_t feed = text.find('\n', line);
+    // Each line is searched only up to its own end, so that the index costs one pass over the
+    // section however its lines look.
+    const std::string_view up_to_feed = text.substr(0, feed == std::string_view::npos ? text.size() : feed);
+    const size_t equals = up_to_feed.find('=', line);
+    // The first line of a key wins, as it does for the search from the section's start.
+    if (equals != std::string_view::npos) cached_keys_.emplace(text.substr(line, equals - line), equals + 1);
     if (feed == std::string_view::npos) break;
     line = feed + 1;
   }
@@ -81,8 +83,8 @@ void CIniText::IndexCachedKeys() {
 std::optional<size_t> CIniText::FindValue(std::string_view key) const {
   const Body& body = cached_body_;
   if (!body.found) return std::nullopt;
-  // A key holding '=' is not what the index records; the search answers it.
-  if (key.find('=') == std::string_view::npos) {
+  // A key holding '=' or a line feed is not what the index records; the search answers it.
+  if (key.find_first_of("=\n") == std::string_view::npos) {
     const auto it = cached_keys_.find(key);
     if (it == cached_keys_.end()) return std::nullopt;
     return it->second;

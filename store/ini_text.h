@@ -64,7 +64,7 @@ class CIniText {
   int changes_ = 0;
   std::optional<std::string> cached_name_;  // the section cached_body_ belongs to; none after an edit
   Body cached_body_;
-  // Every key of the cached section (the text from a line start to its first '=') with where
+  // Every key of the cached section (a line's text up to its first '=') with where
   // its first value starts: a block of a hundred stocks asks for a hundred keys, and searching
   // the section for each made reading the file quadratic in its length.
   std::unordered_map<std::string_view, size_t> cached_keys_;

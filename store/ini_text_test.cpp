@@ -51,6 +51,20 @@ TEST(IniText, TheFirstLineOfAKeyWinsAndKeysHoldingEqualsSignsAreStillFound) {
   EXPECT_EQ(ini.GetString("s", "stock3", 31), "") << "a key of the next section";
   EXPECT_EQ(ini.GetString("t", "stock3", 31), "t");
   EXPECT_EQ(ini.GetString("s", "stock1", 31), "a") << "back to a section read before";
+  // A key may run over a line feed, as the search from the section's start finds it.
+  CIniText lines(false);
+  Load(lines, "[s]\r\nx\r\ny=1\r\n");
+  EXPECT_EQ(lines.GetString("s", "x\r\ny", 31), "1");
+  EXPECT_EQ(lines.GetString("s", "y", 31), "1");
+  EXPECT_EQ(lines.GetString("s", "x", 31), "");
+}
+
+TEST(IniText, ManyLinesWithoutAKeyAreReadInOnePass) {
+  // A hostile file of a million bare lines before one key: each line is looked at once.
+  std::string text = "[s]\r\n" + std::string(1000000, '\n') + "k=v\r\n";
+  CIniText ini(false);
+  Load(ini, text);
+  EXPECT_EQ(ini.GetString("s", "k", 31), "v");
 }
 
 TEST(IniText, AValueRunsToItsCrOrTheEndAndIsCutOnACharacterBoundary) {
