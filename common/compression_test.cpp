@@ -47,22 +47,70 @@ TEST(Compression, FailsWhenTheDestinationIsTooSmallOrTheInputIsNotZlib) {
   EXPECT_FALSE(UncompressBuffer(out.data(), out_length, packed.data(), packed_length));
 }
 
-std::vector<unsigned char> Compress2Level9(const std::string& text) {
+std::vector<unsigned char> Compress2(const std::string& text, int level) {
   uLongf length = compressBound(static_cast<uLong>(text.size()));
   std::vector<unsigned char> packed(length);
   EXPECT_EQ(compress2(packed.data(), &length, reinterpret_cast<const Bytef*>(text.data()),
-                      static_cast<uLong>(text.size()), 9),
+                      static_cast<uLong>(text.size()), level),
             Z_OK);
   packed.resize(length);
   return packed;
 }
 
-std::vector<unsigned char> Compressed(const std::string& text) {
+std::vector<unsigned char> Compress2Level9(const std::string& text) { return Compress2(text, 9); }
+
+std::vector<unsigned char> Compressed(const std::string& text, int level = kBestCompression) {
   std::vector<unsigned char> packed(CompressBound(text.size()));
   size_t length = packed.size();
-  EXPECT_TRUE(CompressBuffer(packed.data(), length, text.data(), text.size()));
+  EXPECT_TRUE(CompressBuffer(packed.data(), length, text.data(), text.size(), level));
   packed.resize(length);
   return packed;
+}
+
+std::string Mixed() {
+  std::string mixed;
+  for (int i = 0; i < 3000; ++i) mixed += static_cast<char>((i * 7919) % 251);
+  for (int i = 0; i < 100; ++i) mixed += "600000.sh close 12.34;";
+  return mixed;
+}
+
+// Streams are kept per level: a call at one level between calls at another must not change
+// what either writes.
+TEST(Compression, EachLevelWritesWhatCompress2WritesAtItInAnyOrder) {
+  const std::string text = Mixed();
+  for (int round = 0; round < 2; ++round) {
+    for (int level : {kFastestCompression, 3, 6, kBestCompression, kFastestCompression}) {
+      EXPECT_EQ(Compressed(text, level), Compress2(text, level)) << level;
+    }
+  }
+  EXPECT_NE(Compress2(text, kFastestCompression), Compress2(text, kBestCompression)) << "the levels differ here";
+  std::vector<unsigned char> packed(CompressBound(text.size()));
+  for (int level : {0, -1, 10}) {
+    size_t length = packed.size();
+    EXPECT_FALSE(CompressBuffer(packed.data(), length, text.data(), text.size(), level)) << level;
+  }
+}
+
+// Threads that compress at once each get a stream of their own from the pool and give it back;
+// none sees another's state.
+TEST(Compression, ThreadsCompressingAtOnceEachGetWhatCompress2Writes) {
+  const std::string text = Mixed();
+  const std::vector<unsigned char> fast = Compress2(text, kFastestCompression);
+  const std::vector<unsigned char> best = Compress2Level9(text);
+  constexpr int kThreads = 4;
+  constexpr int kRounds = 50;
+  std::vector<int> mismatches(kThreads, 0);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int r = 0; r < kRounds; ++r) {
+        const int level = (t + r) % 2 == 0 ? kFastestCompression : kBestCompression;
+        if (Compressed(text, level) != (level == kFastestCompression ? fast : best)) ++mismatches[t];
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(mismatches, std::vector<int>(kThreads, 0));
 }
 
 // The kept stream must not carry anything from one buffer to the next: each output equals what

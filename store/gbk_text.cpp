@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/codepage936_table.h"
 #include "common/text_conversion.h"
 
 namespace orra {
@@ -51,6 +52,15 @@ std::u16string WideOfGbk(std::string_view text, size_t max_chars) {
   std::u16string wide = ToWideString(text);
   if (wide.size() > max_chars) wide.resize(max_chars);
   return wide;
+}
+
+size_t AppendWideOfGbk(std::u16string& out, std::string_view text, size_t max_chars) {
+  const size_t start = out.size();
+  // A byte gives at most one unit.
+  out.resize(start + text.size());
+  const size_t units = GbkToUtf16ByTable(text.data(), text.size(), out.data() + start, text.size());
+  out.resize(start + std::min(units, max_chars));
+  return out.size() - start;
 }
 
 bool EqualsFoldingAsciiCase(std::string_view a, std::string_view b) { return EqualsFolding(a, b); }

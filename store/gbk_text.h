@@ -19,6 +19,8 @@ std::string_view CutGbk(std::string_view text, size_t max_bytes);
 
 // GBK -> UTF-16 of at most `max_chars` units (cut after conversion).
 std::u16string WideOfGbk(std::string_view text, size_t max_chars);
+// The same appended to `out`, for many short texts kept back to back; answers the units added.
+size_t AppendWideOfGbk(std::u16string& out, std::string_view text, size_t max_chars);
 
 // Byte-wise equality with the letters A-Z folded to a-z (trail bytes included, as the
 // terminal compares).

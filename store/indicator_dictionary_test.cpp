@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "store/gbk_text.h"
 #include "testing/terminal_files.h"
 
 namespace orra {
@@ -42,6 +45,25 @@ TEST(IndicatorDictionaryTest, DepthFirstFromTheTopLevelFirstLeafOfANameWins) {
   // Depth first: F's children (y:11, x:13, y:15) come before the top-level x:12.
   EXPECT_EQ(Entries(d), (std::vector<std::pair<std::string, int64_t>>{{"x", 13}, {"y", 11}}));
   EXPECT_EQ(d.Find(u"orphan"), std::nullopt);
+}
+
+TEST(IndicatorDictionaryTest, NamesAreOrderedByUtf16UnitsWhereverTheyFirstDiffer) {
+  // GBK: 中 is U+4E2D, ＡＢ are U+FF21 U+FF22; the names differ at the first unit, inside and
+  // after the first four, or only in length.
+  const std::string zhong = "\xD6\xD0", wide_a = "\xA3\xC1";
+  const std::vector<std::string> names = {"abcdefgz", "abcdefga", "abcd", "abcde", zhong + "x", wide_a, "z",
+                                          "abcdefgh" + zhong, "abcdefgh" + wide_a, "abcdefgha", "abc"};
+  std::vector<RecordLayout> layouts;
+  for (size_t i = 0; i < names.size(); ++i) layouts.push_back(Node(false, static_cast<int64_t>(i + 1), 0, names[i]));
+  const IndicatorDictionary d(File(layouts));
+  std::vector<std::u16string> expected;
+  for (const std::string& name : names) expected.push_back(WideOfGbk(name, IndicatorDictionary::kMaxNameChars));
+  std::sort(expected.begin(), expected.end());
+  ASSERT_EQ(d.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(d.entries()[i].first, expected[i]) << i;
+    EXPECT_EQ(d.Find(expected[i]), d.entries()[i].second);
+  }
 }
 
 TEST(IndicatorDictionaryTest, ACycleOfFoldersEndsTheVisit) {

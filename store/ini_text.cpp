@@ -44,12 +44,14 @@ void CIniText::LoadText(std::span<const uint8_t> text) {
 void CIniText::Edited() {
   cached_name_.reset();
   cached_body_ = Body{};
+  cached_keys_.clear();
 }
 
 const CIniText::Body& CIniText::FindSection(std::string_view section) {
   if (cached_name_ && section == *cached_name_) return cached_body_;
   cached_name_ = std::string(section);
   cached_body_ = Body{};
+  cached_keys_.clear();
   std::string header;
   header.reserve(section.size() + 4);
   header.append("[").append(section).append("]").append(kLineEnd);
@@ -59,11 +61,34 @@ const CIniText::Body& CIniText::FindSection(std::string_view section) {
   cached_body_.begin = at + header.size();
   const size_t next = text_.find(kNextSection, cached_body_.begin);
   cached_body_.end = next == std::string::npos ? text_.size() : next;
+  IndexCachedKeys();
   return cached_body_;
 }
 
-std::optional<size_t> CIniText::FindValue(const Body& body, std::string_view key) const {
+void CIniText::IndexCachedKeys() {
+  const std::string_view text(text_);
+  for (size_t line = cached_body_.begin; line < cached_body_.end;) {
+    const size_t feed = text.find('\n', line);
+    // Each line is searched only up to its own end, so that the index costs one pass over the
+    // section however its lines look.
+    const std::string_view up_to_feed = text.substr(0, feed == std::string_view::npos ? text.size() : feed);
+    const size_t equals = up_to_feed.find('=', line);
+    // The first line of a key wins, as it does for the search from the section's start.
+    if (equals != std::string_view::npos) cached_keys_.emplace(text.substr(line, equals - line), equals + 1);
+    if (feed == std::string_view::npos) break;
+    line = feed + 1;
+  }
+}
+
+std::optional<size_t> CIniText::FindValue(std::string_view key) const {
+  const Body& body = cached_body_;
   if (!body.found) return std::nullopt;
+  // A key holding '=' or a line feed is not what the index records; the search answers it.
+  if (key.find_first_of("=\n") == std::string_view::npos) {
+    const auto it = cached_keys_.find(key);
+    if (it == cached_keys_.end()) return std::nullopt;
+    return it->second;
+  }
   const std::string pattern = std::string(key) + "=";
   // An occurrence counts when it starts inside the body; the search never looks further.
   const size_t reach = std::min(text_.size(), body.end + pattern.size() - 1);
@@ -78,7 +103,8 @@ std::optional<size_t> CIniText::FindValue(const Body& body, std::string_view key
 bool CIniText::HasSection(std::string_view section) { return FindSection(section).found; }
 
 std::string CIniText::GetString(std::string_view section, std::string_view key, size_t max_bytes) {
-  const std::optional<size_t> value = FindValue(FindSection(section), key);
+  FindSection(section);
+  const std::optional<size_t> value = FindValue(key);
   if (!value) return {};
   const size_t end = text_.find('\r', *value);
   const std::string_view whole =
@@ -95,7 +121,7 @@ void CIniText::AddDefaultBlock(std::string_view group) {
   if (!cached_name_ || !EqualsFoldingAsciiCase(group, *cached_name_)) FindSection(group);
   const Body body = cached_body_;
   if (body.found) {
-    if (const std::optional<size_t> value = FindValue(body, kFirstNameKey)) {
+    if (const std::optional<size_t> value = FindValue(kFirstNameKey)) {
       const size_t end = std::min(text_.find('\r', *value), text_.size());
       if (std::string_view(text_).substr(*value, end - *value) == kDefaultBlockName) return;
       text_.replace(*value, end - *value, kDefaultBlockName);

@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "common/file_system.h"
 
@@ -51,8 +52,10 @@ class CIniText {
     bool found = false;
   };
   const Body& FindSection(std::string_view section);
-  // The offset of the value of `key` in `body`, if the key is there.
-  std::optional<size_t> FindValue(const Body& body, std::string_view key) const;
+  // The offset of the value of `key` in the cached section, if the key is there.
+  std::optional<size_t> FindValue(std::string_view key) const;
+  // Fills cached_keys_ from the cached section's lines.
+  void IndexCachedKeys();
   void Edited();
 
   bool write_back_;
@@ -61,6 +64,10 @@ class CIniText {
   int changes_ = 0;
   std::optional<std::string> cached_name_;  // the section cached_body_ belongs to; none after an edit
   Body cached_body_;
+  // Every key of the cached section (a line's text up to its first '=') with where
+  // its first value starts: a block of a hundred stocks asks for a hundred keys, and searching
+  // the section for each made reading the file quadratic in its length.
+  std::unordered_map<std::string_view, size_t> cached_keys_;
 };
 
 }  // namespace orra

@@ -39,6 +39,34 @@ TEST(IniText, AKeyCountsAtTheBodysStartOrAfterALineFeedAndNotInTheNextSection) {
   EXPECT_EQ(lf.GetString("s", "b", 31), "2");
 }
 
+TEST(IniText, TheFirstLineOfAKeyWinsAndKeysHoldingEqualsSignsAreStillFound) {
+  CIniText ini(false);
+  Load(ini, "[s]\r\nstock2=b\r\nstock1=a\r\nstock1=late\r\n=empty\r\na=b=c\r\nno equals\r\n[t]\r\nstock3=t\r\n");
+  EXPECT_EQ(ini.GetString("s", "stock1", 31), "a");
+  EXPECT_EQ(ini.GetString("s", "stock2", 31), "b");
+  EXPECT_EQ(ini.GetString("s", "", 31), "empty");
+  EXPECT_EQ(ini.GetString("s", "a", 31), "b=c");
+  EXPECT_EQ(ini.GetString("s", "a=b", 31), "c");
+  EXPECT_EQ(ini.GetString("s", "no equals", 31), "");
+  EXPECT_EQ(ini.GetString("s", "stock3", 31), "") << "a key of the next section";
+  EXPECT_EQ(ini.GetString("t", "stock3", 31), "t");
+  EXPECT_EQ(ini.GetString("s", "stock1", 31), "a") << "back to a section read before";
+  // A key may run over a line feed, as the search from the section's start finds it.
+  CIniText lines(false);
+  Load(lines, "[s]\r\nx\r\ny=1\r\n");
+  EXPECT_EQ(lines.GetString("s", "x\r\ny", 31), "1");
+  EXPECT_EQ(lines.GetString("s", "y", 31), "1");
+  EXPECT_EQ(lines.GetString("s", "x", 31), "");
+}
+
+TEST(IniText, ManyLinesWithoutAKeyAreReadInOnePass) {
+  // A hostile file of a million bare lines before one key: each line is looked at once.
+  std::string text = "[s]\r\n" + std::string(1000000, '\n') + "k=v\r\n";
+  CIniText ini(false);
+  Load(ini, text);
+  EXPECT_EQ(ini.GetString("s", "k", 31), "v");
+}
+
 TEST(IniText, AValueRunsToItsCrOrTheEndAndIsCutOnACharacterBoundary) {
   CIniText ini(false);
   Load(ini, "[s]\r\nname=" + kDefaultName + "\r\nlast=tail");

@@ -139,6 +139,17 @@ RecordView CRecordFile::At(size_t index) const {
   return view;
 }
 
+RecordKey CRecordFile::KeyAt(size_t index) const {
+  RecordKey key;
+  if (index >= offsets_.size()) return key;
+  const uint8_t* record = RecordAt(index);
+  key.is_folder = record[kFolderOffset] != 0;
+  key.parent_id = ByteReader::LoadLittleEndian<int64_t>(record + kParentOffset);
+  key.id = ByteReader::LoadLittleEndian<int64_t>(record + kIdOffset);
+  key.name = FieldText(std::span<const uint8_t>(record + kNameOffset, kNameWidth));
+  return key;
+}
+
 std::optional<size_t> CRecordFile::FindById(int64_t id) const {
   for (size_t i = 0; i < offsets_.size(); ++i) {
     if (ByteReader::LoadLittleEndian<int64_t>(RecordAt(i) + kIdOffset) == id) return i;

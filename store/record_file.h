@@ -35,6 +35,14 @@ struct RecordView {
   std::span<const uint8_t> after_field0;
 };
 
+// A record's fixed part alone: what a walk over every record's place in the tree reads.
+struct RecordKey {
+  bool is_folder = false;
+  int64_t parent_id = 0;
+  int64_t id = 0;
+  std::string_view name;  // GBK, up to the first zero of its 192-byte field
+};
+
 class CRecordFile {
  public:
   static constexpr size_t kHeaderSize = 64;
@@ -68,6 +76,8 @@ class CRecordFile {
   std::span<const uint8_t> record_bytes() const { return std::span<const uint8_t>(records_).subspan(records_begin_); }
 
   RecordView At(size_t index) const;
+  // What At gives of the fixed part, without placing the variable fields.
+  RecordKey KeyAt(size_t index) const;
   std::optional<size_t> FindById(int64_t id) const;
   // The first record whose name equals `name`, with A-Z folded to a-z.
   std::optional<size_t> FindByName(std::string_view name) const;

@@ -59,6 +59,15 @@ TEST(RecordFileTest, DecodesRecordsWrittenInTheStoresLayout) {
   EXPECT_EQ(d.service, "quote.close");
   EXPECT_EQ(std::string(close.fields[5].begin(), close.fields[5].end()), "x");
   EXPECT_EQ(records.At(2).name, testing::Gbk("市盈率"));
+  for (size_t i = 0; i <= records.count(); ++i) {
+    const RecordView view = records.At(i);
+    const RecordKey key = records.KeyAt(i);
+    EXPECT_EQ(key.is_folder, view.is_folder) << i;
+    EXPECT_EQ(key.parent_id, view.parent_id) << i;
+    EXPECT_EQ(key.id, view.id) << i;
+    EXPECT_EQ(key.name, view.name) << i;
+  }
+  EXPECT_EQ(records.KeyAt(3).id, 0) << "past the end: an empty key";
 }
 
 TEST(RecordFileTest, TruncationAtAnyLengthKeepsTheWholeRecordsBeforeIt) {

@@ -47,7 +47,7 @@ bool FrameCodec::Encode(uint32_t code, std::span<const uint8_t> body, uint32_t c
 
   size_t packed_length = room;
   uint8_t* payload = out.data() + FrameHeader::kSize;
-  if (CompressBuffer(payload, packed_length, body.data(), body.size())) {
+  if (CompressBuffer(payload, packed_length, body.data(), body.size(), kCompressionLevel)) {
     header.packed_length = static_cast<uint32_t>(packed_length);
   } else {
     if (!body.empty()) std::memcpy(payload, body.data(), body.size());

@@ -53,6 +53,32 @@ TEST(FrameCodec, CompressibleBodiesGoPackedAndComeBackWhole) {
   EXPECT_EQ(totals.frames_received, 1u);
 }
 
+// A peer may pack at any level: a frame packed at the best level (as the terminal's side may
+// send) reads back as one packed at the sender's own level does.
+TEST(FrameCodec, FramesPackedAtAnyLevelAreReceived) {
+  TrafficCounters traffic;
+  std::vector<uint8_t> body;
+  for (int i = 0; i < 200; ++i) {
+    const std::string row = "600000.sh;20240105;" + std::to_string(i * 37 % 1000) + ";";
+    body.insert(body.end(), row.begin(), row.end());
+  }
+  for (int level : {kFastestCompression, 6, kBestCompression}) {
+    std::vector<uint8_t> packed(CompressBound(body.size()));
+    size_t packed_length = packed.size();
+    ASSERT_TRUE(CompressBuffer(packed.data(), packed_length, body.data(), body.size(), level));
+    packed.resize(packed_length);
+    FrameHeader header;
+    header.code = MessageCode::kQuery;
+    header.body_length = static_cast<uint32_t>(body.size());
+    header.packed_length = static_cast<uint32_t>(packed_length);
+    MemoryStream stream(RawFrame(header, packed));
+    FrameCodec receiver(traffic);
+    const auto frame = receiver.Receive(stream);
+    ASSERT_TRUE(frame) << level;
+    EXPECT_EQ(std::vector<uint8_t>(frame->body.begin(), frame->body.end()), body) << level;
+  }
+}
+
 TEST(FrameCodec, UncompressedAndEmptyBodiesAreValidFrames) {
   TrafficCounters traffic;
   const std::vector<uint8_t> body = {'a', 'b', 'c'};
