@@ -1,6 +1,7 @@
 #include "ui/dlg_insert_stock_win32.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <utility>
@@ -12,6 +13,9 @@
 
 namespace orra {
 namespace {
+
+constexpr size_t kCode = InsertCodeModel::kCodeColumn;
+constexpr size_t kName = InsertCodeModel::kNameColumn;
 
 // Both lists' columns are this many pixels wide.
 constexpr int kColumnWidth = 100;
@@ -59,10 +63,8 @@ bool CDlgInsertStock::OnInitDialog() {
 
 void CDlgInsertStock::SetUpList(CReportCtrl& view, int id) {
   if (!view.Attach(GetDlgItem(window(), id))) return;
-  view.InsertColumn(static_cast<int>(InsertCodeModel::kCodeColumn), InsertCodeModel::kCodeHeading, LVCFMT_CENTER,
-                    kColumnWidth);
-  view.InsertColumn(static_cast<int>(InsertCodeModel::kNameColumn), InsertCodeModel::kNameHeading, LVCFMT_LEFT,
-                    kColumnWidth);
+  view.InsertColumn(static_cast<int>(kCode), InsertCodeModel::kCodeHeading, LVCFMT_CENTER, kColumnWidth);
+  view.InsertColumn(static_cast<int>(kName), InsertCodeModel::kNameHeading, LVCFMT_LEFT, kColumnWidth);
   view.SetExtendedStyle(kListExtendedStyle);
 }
 
@@ -168,18 +170,18 @@ void CDlgInsertStock::ReadSelection(CReportCtrl& view, ReportList& list) {
 void CDlgInsertStock::ShowRows(const ReportList& list, CReportCtrl& view) {
   view.DeleteItems(kRowAll);
   for (size_t row = 0; row < list.GetItemCount(); ++row) {
-    const std::optional<int> shown = view.InsertItem(static_cast<int>(row), list.ItemText(row, InsertCodeModel::kCodeColumn));
+    const std::optional<int> shown = view.InsertItem(static_cast<int>(row), list.ItemText(row, kCode));
     if (!shown) return;
-    view.SetItemText(*shown, static_cast<int>(InsertCodeModel::kNameColumn), list.ItemText(row, InsertCodeModel::kNameColumn));
+    view.SetItemText(*shown, static_cast<int>(kName), list.ItemText(row, kName));
   }
 }
 
 void CDlgInsertStock::TakeOrder(const ReportList& shown, ReportList& list) {
   list.DeleteItems(kRowAll);
   for (size_t row = 0; row < shown.GetItemCount(); ++row) {
-    const std::optional<size_t> taken = list.InsertItem(row, std::u16string(shown.ItemText(row, InsertCodeModel::kCodeColumn)));
+    const std::optional<size_t> taken = list.InsertItem(row, std::u16string(shown.ItemText(row, kCode)));
     if (!taken) return;
-    list.SetItemText(*taken, InsertCodeModel::kNameColumn, std::u16string(shown.ItemText(row, InsertCodeModel::kNameColumn)));
+    list.SetItemText(*taken, kName, std::u16string(shown.ItemText(row, kName)));
   }
 }
 
