@@ -1,7 +1,8 @@
 // The user-interface thread under Wine (the null graphics driver, where dialogs work without a
 // display): its thread message opens each dialog from its template once and shows it again
 // later, other wParams open nothing, OK, Cancel and Esc hide; the dialogs belong to that thread,
-// owned by the test's stand-in for Excel's main window, and go when the thread is let go.
+// owned by the test's stand-in for Excel's main window, and go when the thread is let go. The
+// insert-code dialog is driven as a user would: a category double-clicked, codes moved, OK.
 #include "ui/addin_win_thread_win32.h"
 
 #include <windows.h>
@@ -16,6 +17,10 @@
 #include "addin/ribbon_commands.h"
 #include "common/module_directory.h"
 #include "common/utilities.h"
+#include "request/sheet_write_queue.h"
+#include "store/orra_data.h"
+#include "testing/scratch_folder.h"
+#include "testing/test_env.h"
 #include "ui/dialog_resources.h"
 
 namespace orra {
@@ -72,13 +77,73 @@ std::vector<HWND> DialogsCaptioned(DWORD thread, const std::wstring& caption) {
 
 bool HasStyle(HWND window, LONG style) { return (GetWindowLongW(window, GWL_STYLE) & style) == style; }
 
+// A terminal's data directory with one block of codes and one category of the market.
+constexpr char kTerminal[] = R"({
+  "securities": [["600000.sh", "浦发银行"], ["000001.sz", "平安银行"], ["600036.sh", "招商银行"],
+                 ["601398.sh", "工商银行"], ["000002.sz", "万科A"]],
+  "market": {"schemes": [{"scheme": 1, "categories": [
+    {"code": "SW", "name": "申万行业", "children": [
+      {"code": "801780", "name": "银行", "members": ["600000.sh", "000001.sz", "600036.sh", "601398.sh", "000002.sz"]}]},
+    {"code": "ZG", "name": "资管导航", "children": [{"code": "1", "name": "不显示", "members": ["600000.sh"]}]}]}]},
+  "self_blocks": [{"group": "市场导航", "blocks": [{"name": "自选股一", "stocks": ["600036.sh"]}]}]
+})";
+
+// The texts of a list view's column `column`, row by row.
+std::vector<std::wstring> ColumnTexts(HWND list, int column) {
+  std::vector<std::wstring> texts;
+  const auto rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < rows; ++row) {
+    wchar_t text[64] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 64;
+    const auto n = static_cast<int>(SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)));
+    texts.emplace_back(text, n > 0 ? n : 0);
+  }
+  return texts;
+}
+
+// The tree's items in display order (children after their parent), as text and handle.
+std::vector<std::pair<std::wstring, HTREEITEM>> TreeItems(HWND tree) {
+  std::vector<std::pair<std::wstring, HTREEITEM>> items;
+  std::vector<HTREEITEM> pending;
+  auto next = [&](HTREEITEM item, WPARAM relation) {
+    return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+  };
+  // Bounded by the items the tree holds.
+  const auto count = static_cast<size_t>(SendMessageW(tree, TVM_GETCOUNT, 0, 0));
+  for (HTREEITEM item = next(nullptr, TVGN_ROOT); item != nullptr && items.size() < count;) {
+    wchar_t text[64] = {};
+    TVITEMW value{};
+    value.mask = TVIF_TEXT;
+    value.hItem = item;
+    value.pszText = text;
+    value.cchTextMax = 64;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&value));
+    items.emplace_back(text, item);
+    if (HTREEITEM child = next(item, TVGN_CHILD)) {
+      pending.push_back(item);
+      item = child;
+      continue;
+    }
+    for (item = next(item, TVGN_NEXT); item == nullptr && !pending.empty(); pending.pop_back()) {
+      item = next(pending.back(), TVGN_NEXT);
+    }
+  }
+  return items;
+}
+
 class AddinWinThreadTest : public ::testing::Test {
  protected:
   void SetUp() override {
     excel_window_ = CreateWindowExW(0, L"STATIC", L"Excel", WS_OVERLAPPEDWINDOW, 0, 0, 1200, 900, nullptr, nullptr,
                                     nullptr, nullptr);
     ASSERT_NE(excel_window_, nullptr) << GetLastError();
-    thread_ = CAddinWinThread::Start(excel_window_, nullptr);
+    folder_.WriteTerminal(nlohmann::json::parse(kTerminal));
+    store_.SetDataDirectory(folder_.directory());
+    store_.Load();
+    thread_ = CAddinWinThread::Start(excel_window_, nullptr, &store_);
     ASSERT_TRUE(thread_);
     id_ = thread_->thread_id();
     handle_ = OpenThread(SYNCHRONIZE, FALSE, id_);
@@ -116,6 +181,9 @@ class AddinWinThreadTest : public ::testing::Test {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
   }
 
+  testing::TestEnv env_;
+  testing::ScratchFolder folder_;
+  COrraData store_{env_};
   HWND excel_window_ = nullptr;
   std::unique_ptr<CAddinWinThread> thread_;
   DWORD id_ = 0;
@@ -225,6 +293,99 @@ TEST_F(AddinWinThreadTest, OkCancelAndEscHideEachDialog) {
   PostMessageW(GetDlgItem(navigator, kNavigatorTree), WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_TRUE(HiddenWithin(navigator)) << "Esc";
   EXPECT_EQ(DialogsOf(id_).size(), 2u) << "hidden, never destroyed";
+}
+
+TEST_F(AddinWinThreadTest, TheInsertCodeDialogListsACategoryMovesItsCodesAndHandsOnTheRowOnOk) {
+  SheetWriteQueue& queue = ProcessSheetWriteQueue();
+  // Earlier tests' OKs left their tables here.
+  while (!queue.TakeBatch(100).empty()) {
+  }
+  ASSERT_TRUE(Open(RibbonDialog::kInsertCode));
+  const HWND dialog = VisibleDialog(L"插入代码");
+  ASSERT_NE(dialog, nullptr);
+  const HWND tree = GetDlgItem(dialog, kInsertStockTree);
+  const HWND candidates = GetDlgItem(dialog, kInsertStockCandidates);
+  const HWND selected = GetDlgItem(dialog, kInsertStockSelected);
+
+  for (const HWND list : {candidates, selected}) {
+    const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 2);
+    wchar_t heading[16] = {};
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = heading;
+    column.cchTextMax = 16;
+    ASSERT_TRUE(SendMessageW(list, LVM_GETCOLUMNW, 1, reinterpret_cast<LPARAM>(&column)));
+    EXPECT_EQ(std::wstring(heading), L"证券简称");
+    EXPECT_EQ(column.cx, 100);
+    const auto extended = static_cast<DWORD>(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    const DWORD wanted = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_ONECLICKACTIVATE;
+    EXPECT_EQ(extended & wanted, wanted);
+  }
+
+  const std::vector<std::pair<std::wstring, HTREEITEM>> items = TreeItems(tree);
+  std::vector<std::wstring> texts;
+  for (const auto& [text, item] : items) texts.push_back(text);
+  EXPECT_EQ(texts, (std::vector<std::wstring>{L"自选股", L"自选股一", L"申万行业", L"银行[ 801780 ]"}))
+      << "资管导航 and what lies below it are left out";
+
+  // The tree's double-click on the selected category fills the candidates.
+  ASSERT_EQ(items.size(), 4u);
+  ASSERT_TRUE(SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items[3].second)));
+  NMHDR click{tree, static_cast<UINT_PTR>(kInsertStockTree), static_cast<UINT>(NM_DBLCLK)};
+  SendMessageW(dialog, WM_NOTIFY, kInsertStockTree, reinterpret_cast<LPARAM>(&click));
+  EXPECT_EQ(ColumnTexts(candidates, 0),
+            (std::vector<std::wstring>{L"600000.sh", L"000001.sz", L"600036.sh", L"601398.sh", L"000002.sz"}));
+  EXPECT_EQ(ColumnTexts(candidates, 1)[4], L"万科A");
+
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kInsertStockAddAll, BN_CLICKED), 0);
+  ASSERT_EQ(ColumnTexts(selected, 0), ColumnTexts(candidates, 0));
+  EXPECT_EQ(ColumnTexts(selected, 1), ColumnTexts(candidates, 1));
+
+  // The user selects three rows of the selected list and takes them out.
+  for (const int row : {0, 1, 2}) {
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED;
+    state.state = row == 1 ? 0 : LVIS_SELECTED;
+    SendMessageW(selected, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+  }
+  LVITEMW state{};
+  state.stateMask = LVIS_SELECTED;
+  state.state = LVIS_SELECTED;
+  SendMessageW(selected, LVM_SETITEMSTATE, 4, reinterpret_cast<LPARAM>(&state));
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kInsertStockRemove, BN_CLICKED), 0);
+  EXPECT_EQ(ColumnTexts(selected, 0), (std::vector<std::wstring>{L"000001.sz", L"601398.sh"}));
+
+  // ">" takes the candidates' selected rows only, and none twice.
+  SendMessageW(candidates, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+  SendMessageW(candidates, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&state));
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kInsertStockAdd, BN_CLICKED), 0);
+  EXPECT_EQ(ColumnTexts(selected, 0), (std::vector<std::wstring>{L"000001.sz", L"601398.sh", L"600000.sh"}));
+
+  SendDlgItemMessageW(dialog, kInsertStockFillRight, BM_SETCHECK, BST_CHECKED, 0);
+  SendDlgItemMessageW(dialog, kInsertStockFillDown, BM_SETCHECK, BST_UNCHECKED, 0);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kInsertStockFillRight, BN_CLICKED), 0);
+  Press(dialog, IDOK);
+  ASSERT_TRUE(HiddenWithin(dialog));
+  std::vector<SheetTable> tables = queue.TakeBatch(100);
+  ASSERT_EQ(tables.size(), 1u);
+  ASSERT_EQ(tables[0].rows(), 1u);
+  ASSERT_EQ(tables[0].columns(), 3u);
+  EXPECT_EQ(tables[0].At(0, 0), SheetValue(std::u16string(u"000001.sz")));
+  EXPECT_EQ(tables[0].At(0, 1), SheetValue(std::u16string(u"601398.sh")));
+  EXPECT_EQ(tables[0].At(0, 2), SheetValue(std::u16string(u"600000.sh")));
+
+  // Shown again, it keeps its lists; "<<" empties the selected one and OK hands on nothing.
+  ASSERT_TRUE(Open(RibbonDialog::kInsertCode));
+  ASSERT_EQ(VisibleDialog(L"插入代码"), dialog);
+  EXPECT_EQ(ColumnTexts(candidates, 0).size(), 5u);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kInsertStockRemoveAll, BN_CLICKED), 0);
+  EXPECT_TRUE(ColumnTexts(selected, 0).empty());
+  Press(dialog, IDOK);
+  ASSERT_TRUE(HiddenWithin(dialog));
+  tables = queue.TakeBatch(100);
+  ASSERT_EQ(tables.size(), 1u);
+  EXPECT_TRUE(tables[0].empty());
 }
 
 TEST_F(AddinWinThreadTest, TheThreadsStartUpFillsAnEmptyExecutableDirectoryWithTheModulesOwn) {
