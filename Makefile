@@ -65,7 +65,8 @@ fuzz: fuzz-build
 
 # The sanitizer runs take the place of the plain native test run: the same ctest cases (the
 # end-to-end ones start the sanitized tools), each also checked for memory errors, undefined
-# behaviour and data races. The plain build adds nothing they miss, and leaving it out keeps
+# behaviour and data races (TSan leaves out the tests of code that runs on one thread only,
+# marked ONE_THREAD). The plain build adds nothing they miss, and leaving it out keeps
 # `make test` under 30 minutes on two cores. They build only the test executables and the tools
 # the tests start (scripts/build-tests), at -O1; the sanitizer options are in the test presets.
 test: test-asan test-tsan test-wine test-xlhost test-fuzz

@@ -25,13 +25,15 @@ else()
   endif()
 endif()
 
-# TIMEOUT: seconds each ctest case may take (120 unless given).
+# TIMEOUT: seconds each ctest case may take (120 unless given). ONE_THREAD: the code under test
+# runs on one thread only, so the thread sanitizer's build (ORRA_THREAD_SANITIZER) leaves these
+# tests out; the address sanitizer's build still runs them.
 function(orra_add_tests name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "ONE_THREAD" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
-  if(ORRA_NO_TESTS)
+  if(ORRA_NO_TESTS OR (T_ONE_THREAD AND ORRA_THREAD_SANITIZER))
     return()
   endif()
   add_executable(${name} ${T_SOURCES})
