@@ -56,7 +56,8 @@ HRESULT ReadExcelWindow(IDispatch* application, HWND& window) {
 }
 
 void SetTopicValue(VARIANT& value, int32_t topic_value) {
-  VariantClear(&value);
+  // Invoke hands over a result it has just made empty: only something else needs clearing.
+  if (value.vt != VT_EMPTY) VariantClear(&value);
   value.vt = VT_I4;
   value.lVal = topic_value;
 }
@@ -223,17 +224,15 @@ HRESULT COrraExcel::ConnectData(LONG topic_id, SAFEARRAY** strings, VARIANT_BOOL
   return Guarded([&] {
     if (get_new_values != nullptr) *get_new_values = VARIANT_TRUE;
     if (value == nullptr) return E_POINTER;
-    std::optional<std::vector<std::u16string>> topics;
-    if (strings != nullptr) topics = TopicStringsOf(*strings);
+    const bool listed = strings != nullptr && ReadTopicStrings(*strings, topic_strings_);
     // Strings that are no topic list parse to nothing: the cell keeps the initial value.
-    if (!topics && !hold_.runtime.requests().Contains(topic_id)) {
+    if (!listed && !hold_.runtime.requests().Contains(topic_id)) {
       SetTopicValue(*value, RtdServer::kInitialValue);
       return S_OK;
     }
-    // A topic Excel connects again without a readable list keeps the request it has. The
-    // strings are lent, not copied: ConnectData is called once per cell.
-    if (!topics) topics.emplace();
-    const std::optional<int32_t> answer = session_.rtd().ConnectData(topic_id, *topics);
+    // A topic Excel connects again without a readable list keeps the request it has.
+    if (!listed) topic_strings_.clear();
+    const std::optional<int32_t> answer = session_.rtd().ConnectData(topic_id, topic_strings_);
     if (answer) SetTopicValue(*value, *answer);
     return S_OK;
   });

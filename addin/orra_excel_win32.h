@@ -17,6 +17,8 @@
 #include <oaidl.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "addin/addin_runtime.h"
 #include "addin/array_window_win32.h"
@@ -107,6 +109,10 @@ class COrraExcel final : public DispatchOf<ITesselExcel, TypeLibraryResource::kO
   RuntimeHold hold_;
   HiddenWindowTimer timer_;  // its ticks reach the session, which starts it only once made
   RtdSession session_;
+  // ConnectData's topic strings, read into the same storage for every cell: Excel's lists for
+  // a column of cells have one shape, so after the first cell reading one allocates nothing.
+  // The RTD logic copies what it keeps; the strings are never read again after the call.
+  std::vector<std::u16string> topic_strings_;
   RibbonCallbacks ribbon_;
   // Excel's _Application from OnConnection until the object goes: the object model's adapter
   // and the array writer are built over it. Null when Excel offered none.

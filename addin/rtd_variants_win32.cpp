@@ -5,85 +5,88 @@
 namespace orra {
 namespace {
 
-// The array's elements in place from SafeArrayAccessData to the end of the scope: Excel calls
-// ConnectData once per cell, and copying each element out (a BSTR allocated and freed per
-// string) would cost more than the RTD logic that reads the strings.
-class ArrayData {
+// The array locked from construction to the end of the scope, so that its descriptor and data
+// stay where they are while they are read in place. Excel calls ConnectData once per cell:
+// one lock and the descriptor's fields read directly cost a fraction of one oleaut32 call per
+// field and a BSTR copied out per string.
+class ArrayLock {
  public:
-  explicit ArrayData(SAFEARRAY* array) : array_(array) {
-    if (FAILED(SafeArrayAccessData(array_, &data_))) data_ = nullptr;
+  explicit ArrayLock(SAFEARRAY* array) : array_(SUCCEEDED(SafeArrayLock(array)) ? array : nullptr) {}
+  ~ArrayLock() {
+    if (array_ != nullptr) SafeArrayUnlock(array_);
   }
-  ~ArrayData() {
-    if (data_ != nullptr) SafeArrayUnaccessData(array_);
-  }
-  ArrayData(const ArrayData&) = delete;
-  ArrayData& operator=(const ArrayData&) = delete;
-  void* get() const { return data_; }
+  ArrayLock(const ArrayLock&) = delete;
+  ArrayLock& operator=(const ArrayLock&) = delete;
+  bool locked() const { return array_ != nullptr; }
 
  private:
   SAFEARRAY* array_;
-  void* data_ = nullptr;
 };
 
-std::u16string TextOf(BSTR text) {
-  if (text == nullptr) return {};
-  return std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text));
+void AssignText(BSTR text, std::u16string& into) {
+  if (text == nullptr) {
+    into.clear();
+    return;
+  }
+  into.assign(reinterpret_cast<const char16_t*>(text), SysStringLen(text));
 }
 
-// A VARIANT element as text, or nullopt when it is no string.
-std::optional<std::u16string> VariantText(const VARIANT& element) {
-  if (element.vt == VT_BSTR) return TextOf(element.bstrVal);
-  if (element.vt == (VT_BSTR | VT_BYREF) && element.pbstrVal != nullptr) return TextOf(*element.pbstrVal);
-  return std::nullopt;
+// A VARIANT element as text into `into`, or false when it is no string.
+bool AssignVariantText(const VARIANT& element, std::u16string& into) {
+  if (element.vt == VT_BSTR) {
+    AssignText(element.bstrVal, into);
+    return true;
+  }
+  if (element.vt == (VT_BSTR | VT_BYREF) && element.pbstrVal != nullptr) {
+    AssignText(*element.pbstrVal, into);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
 
-std::optional<std::vector<std::u16string>> TopicStringsOf(SAFEARRAY* strings) {
-  if (strings == nullptr || SafeArrayGetDim(strings) != 1) return std::nullopt;
-  VARTYPE type = VT_EMPTY;
-  if (FAILED(SafeArrayGetVartype(strings, &type)) || (type != VT_VARIANT && type != VT_BSTR)) return std::nullopt;
-  // The element size is the caller's word too: elements are read in place only at their own size.
-  if (SafeArrayGetElemsize(strings) != (type == VT_VARIANT ? sizeof(VARIANT) : sizeof(BSTR))) return std::nullopt;
-  LONG lower = 0;
-  LONG upper = 0;
-  if (FAILED(SafeArrayGetLBound(strings, 1, &lower)) || FAILED(SafeArrayGetUBound(strings, 1, &upper))) {
-    return std::nullopt;
-  }
-  const LONGLONG count = static_cast<LONGLONG>(upper) - lower + 1;
-  if (count < 0 || count > static_cast<LONGLONG>(kMaxTopicStrings)) return std::nullopt;
+bool ReadTopicStrings(SAFEARRAY* strings, std::vector<std::u16string>& topics) {
+  if (strings == nullptr) return false;
+  const ArrayLock lock(strings);
+  if (!lock.locked() || strings->cDims != 1) return false;
+  // The feature flags say what the elements are, as SafeArrayGetVartype reads them for an
+  // array of VARIANT or of BSTR; the element size is the caller's word too, so elements are
+  // read in place only at their own size.
+  const bool variants = (strings->fFeatures & FADF_VARIANT) != 0;
+  const bool bstrs = (strings->fFeatures & FADF_BSTR) != 0;
+  if (variants == bstrs || strings->cbElements != (variants ? sizeof(VARIANT) : sizeof(BSTR))) return false;
+  const ULONG count = strings->rgsabound[0].cElements;
+  if (count > kMaxTopicStrings || (count > 0 && strings->pvData == nullptr)) return false;
 
-  std::vector<std::u16string> topics;
-  if (count == 0) return topics;
-  const ArrayData data(strings);
-  if (data.get() == nullptr) return std::nullopt;
-  topics.reserve(static_cast<size_t>(count));
-  for (size_t k = 0; k < static_cast<size_t>(count); ++k) {
-    if (type == VT_BSTR) {
-      topics.push_back(TextOf(static_cast<const BSTR*>(data.get())[k]));
-      continue;
+  topics.resize(count);
+  for (size_t k = 0; k < count; ++k) {
+    if (bstrs) {
+      AssignText(static_cast<const BSTR*>(strings->pvData)[k], topics[k]);
+    } else if (!AssignVariantText(static_cast<const VARIANT*>(strings->pvData)[k], topics[k])) {
+      return false;
     }
-    std::optional<std::u16string> text = VariantText(static_cast<const VARIANT*>(data.get())[k]);
-    if (!text) return std::nullopt;
-    topics.push_back(std::move(*text));
   }
-  return topics;
+  return true;
 }
 
 SAFEARRAY* MakeRefreshArray(const std::vector<TopicId>& topics) {
-  SAFEARRAYBOUND bounds[2] = {};
-  bounds[0].cElements = 2;
-  bounds[1].cElements = static_cast<ULONG>(topics.size());
-  SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, 2, bounds);
-  if (array == nullptr || topics.empty()) return array;
-  const ArrayData data(array);
-  if (data.get() == nullptr) {
-    SafeArrayDestroy(array);
+  SAFEARRAY* array = nullptr;
+  if (FAILED(SafeArrayAllocDescriptorEx(VT_VARIANT, 2, &array))) return nullptr;
+  // The descriptor holds the last dimension first.
+  array->rgsabound[0] = {static_cast<ULONG>(topics.size()), 0};
+  array->rgsabound[1] = {2, 0};
+  // Excel calls RefreshData on every tick of the server's timer, mostly with nothing changed:
+  // an empty array goes without the data block that would double such a call's allocations.
+  if (topics.empty()) return array;
+  if (FAILED(SafeArrayAllocData(array))) {
+    SafeArrayDestroyDescriptor(array);
     return nullptr;
   }
+  // The array is nobody else's until it is returned, so its data is written without a lock.
   // The first index varies fastest: element (row, k) is at 2k + row, each topic's id beside
-  // its value. SafeArrayCreate left every element VT_EMPTY, so nothing is to be cleared.
-  VARIANT* elements = static_cast<VARIANT*>(data.get());
+  // its value.
+  VARIANT* elements = static_cast<VARIANT*>(array->pvData);
   for (size_t k = 0; k < topics.size(); ++k) {
     for (size_t row = 0; row < 2; ++row) {
       VARIANT& element = elements[2 * k + row];

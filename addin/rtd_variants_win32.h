@@ -11,7 +11,6 @@
 #include <oaidl.h>
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,13 +21,16 @@ namespace orra {
 // More strings than any RTD formula can carry (Excel allows 253 arguments in all).
 constexpr size_t kMaxTopicStrings = 256;
 
-// The strings of a one-dimensional array of VARIANT (or of BSTR), in index order; a null BSTR
-// is an empty string. Nullopt for a null array, another shape or element type, more than
-// kMaxTopicStrings elements, or any element that is no string.
-std::optional<std::vector<std::u16string>> TopicStringsOf(SAFEARRAY* strings);
+// Reads the strings of a one-dimensional array of VARIANT (or of BSTR) into `topics`, in index
+// order; a null BSTR is an empty string. The strings `topics` holds from an earlier call are
+// written over in place, so that a caller reading lists of one shape again and again allocates
+// only for the first. False, with `topics` left holding anything, for a null array, another
+// shape or element type, more than kMaxTopicStrings elements, or any element that is no string.
+bool ReadTopicStrings(SAFEARRAY* strings, std::vector<std::u16string>& topics);
 
 // RefreshData's answer for `topics`: bounds {2, 0} and {n, 0}; elements (0, k) and (1, k) are
-// both topic k as VT_I4, since each topic's value is its own id. Null when out of memory.
+// both topic k as VT_I4, since each topic's value is its own id. With no topic the array has
+// no data block. Null when out of memory.
 SAFEARRAY* MakeRefreshArray(const std::vector<TopicId>& topics);
 
 }  // namespace orra

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,14 @@ Array StringArray(LONG lower, const std::vector<std::wstring>& texts) {
   });
 }
 
-TEST(TopicStringsOfTest, ReadsStringsInIndexOrderFromAnyLowerBound) {
+// The strings read into fresh storage, or nullopt when they are refused.
+std::optional<std::vector<std::u16string>> TopicStringsOf(SAFEARRAY* array) {
+  std::vector<std::u16string> topics;
+  if (!ReadTopicStrings(array, topics)) return std::nullopt;
+  return topics;
+}
+
+TEST(ReadTopicStringsTest, ReadsStringsInIndexOrderFromAnyLowerBound) {
   const Array from_zero = StringArray(0, {L"'[Book1.xlsx]Sheet1'!B2", L"0", L"close"});
   EXPECT_EQ(TopicStringsOf(from_zero.get()),
             (std::vector<std::u16string>{u"'[Book1.xlsx]Sheet1'!B2", u"0", u"close"}));
@@ -49,7 +57,25 @@ TEST(TopicStringsOfTest, ReadsStringsInIndexOrderFromAnyLowerBound) {
   EXPECT_EQ(TopicStringsOf(none.get()), std::vector<std::u16string>{});
 }
 
-TEST(TopicStringsOfTest, KeepsEmbeddedNulsAndReadsANullStringAsEmpty) {
+// The shell reads every cell's list into the same storage: what a longer list left there, or a
+// string held before, must not show through.
+TEST(ReadTopicStringsTest, WritesOverTheListReadBefore) {
+  std::vector<std::u16string> topics = {u"a much longer string than any below", u"1", u"2", u"3", u"4"};
+  const Array shorter = StringArray(0, {L"ab", L""});
+  ASSERT_TRUE(ReadTopicStrings(shorter.get(), topics));
+  EXPECT_EQ(topics, (std::vector<std::u16string>{u"ab", u""}));
+  const Array longer = StringArray(0, {L"x", L"yz", L"w"});
+  ASSERT_TRUE(ReadTopicStrings(longer.get(), topics));
+  EXPECT_EQ(topics, (std::vector<std::u16string>{u"x", u"yz", u"w"}));
+  const Array null_string = VariantArray(0, 1, [](ULONG, VARIANT& element) {
+    element.vt = VT_BSTR;
+    element.bstrVal = nullptr;
+  });
+  ASSERT_TRUE(ReadTopicStrings(null_string.get(), topics));
+  EXPECT_EQ(topics, std::vector<std::u16string>{u""});
+}
+
+TEST(ReadTopicStringsTest, KeepsEmbeddedNulsAndReadsANullStringAsEmpty) {
   const Array array = VariantArray(0, 2, [](ULONG k, VARIANT& element) {
     element.vt = VT_BSTR;
     element.bstrVal = k == 0 ? SysAllocStringLen(L"a\0b", 3) : nullptr;
@@ -57,7 +83,7 @@ TEST(TopicStringsOfTest, KeepsEmbeddedNulsAndReadsANullStringAsEmpty) {
   EXPECT_EQ(TopicStringsOf(array.get()), (std::vector<std::u16string>{std::u16string(u"a\0b", 3), u""}));
 }
 
-TEST(TopicStringsOfTest, ReadsAnArrayOfBstr) {
+TEST(ReadTopicStringsTest, ReadsAnArrayOfBstr) {
   SAFEARRAYBOUND bound = {2, 0};
   const Array array(SafeArrayCreate(VT_BSTR, 1, &bound));
   for (LONG index = 0; index < 2; ++index) {
@@ -68,7 +94,7 @@ TEST(TopicStringsOfTest, ReadsAnArrayOfBstr) {
   EXPECT_EQ(TopicStringsOf(array.get()), (std::vector<std::u16string>{u"x", u"y"}));
 }
 
-TEST(TopicStringsOfTest, RefusesWhatIsNoListOfStrings) {
+TEST(ReadTopicStringsTest, RefusesWhatIsNoListOfStrings) {
   EXPECT_EQ(TopicStringsOf(nullptr), std::nullopt);
 
   const Array with_number = VariantArray(0, 2, [](ULONG k, VARIANT& element) {
@@ -99,7 +125,7 @@ TEST(TopicStringsOfTest, RefusesWhatIsNoListOfStrings) {
   ASSERT_TRUE(TopicStringsOf(most.get()).has_value());
 }
 
-TEST(TopicStringsOfTest, ReadsAStringHeldByReference) {
+TEST(ReadTopicStringsTest, ReadsAStringHeldByReference) {
   BSTR held = SysAllocString(L"by reference");
   const Array array = VariantArray(0, 1, [&](ULONG, VARIANT& element) {
     element.vt = VT_BSTR | VT_BYREF;
@@ -111,7 +137,7 @@ TEST(TopicStringsOfTest, ReadsAStringHeldByReference) {
 
 // An array whose descriptor claims elements narrower than its type would be read past its
 // data if taken at its word.
-TEST(TopicStringsOfTest, RefusesAnArrayWhoseElementSizeIsNotItsType) {
+TEST(ReadTopicStringsTest, RefusesAnArrayWhoseElementSizeIsNotItsType) {
   SAFEARRAY* raw = nullptr;
   ASSERT_EQ(SafeArrayAllocDescriptorEx(VT_VARIANT, 1, &raw), S_OK);
   const Array array(raw);
@@ -122,10 +148,16 @@ TEST(TopicStringsOfTest, RefusesAnArrayWhoseElementSizeIsNotItsType) {
   array->cbElements = sizeof(VARIANT);  // as it was made, so that it is destroyed as made
 }
 
-TEST(TopicStringsOfTest, LeavesTheArrayUnlocked) {
+TEST(ReadTopicStringsTest, LeavesTheArrayUnlocked) {
   const Array array = StringArray(0, {L"a", L"b"});
   ASSERT_TRUE(TopicStringsOf(array.get()).has_value());
   EXPECT_EQ(array->cLocks, 0u);
+  const Array refused = VariantArray(0, 1, [](ULONG, VARIANT& element) {
+    element.vt = VT_I4;
+    element.lVal = 1;
+  });
+  ASSERT_EQ(TopicStringsOf(refused.get()), std::nullopt);
+  EXPECT_EQ(refused->cLocks, 0u) << "a refused array is unlocked too";
   EXPECT_EQ(SafeArrayDestroyData(array.get()), S_OK) << "a locked array cannot be destroyed";
 }
 
@@ -176,6 +208,16 @@ TEST(MakeRefreshArrayTest, NoTopicGivesAnArrayWithoutColumns) {
   ASSERT_EQ(SafeArrayGetDim(array.get()), 2u);
   EXPECT_EQ(array->rgsabound[0].cElements, 0u) << "the last dimension is stored first";
   EXPECT_EQ(array->rgsabound[1].cElements, 2u);
+  VARTYPE type = VT_EMPTY;
+  ASSERT_EQ(SafeArrayGetVartype(array.get(), &type), S_OK);
+  EXPECT_EQ(type, VT_VARIANT);
+  // Excel destroys what it is given; the array without data must go as one with data goes.
+  VARIANT answer;
+  VariantInit(&answer);
+  answer.vt = VT_ARRAY | VT_VARIANT;
+  answer.parray = MakeRefreshArray({});
+  ASSERT_NE(answer.parray, nullptr);
+  EXPECT_EQ(VariantClear(&answer), S_OK);
 }
 
 }  // namespace

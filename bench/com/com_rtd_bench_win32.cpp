@@ -11,7 +11,16 @@
 //                 query worker let finish with them before the next; also
 //                 through IRtdServer's vtable, which tells the shell's IDispatch::Invoke apart
 //                 from the rest of the shell, and the portable logic after the shell's reading
-//                 of the array (TopicStringsOf) in this process;
+//                 of the array (ReadTopicStrings) in this process;
+//   ConnectData   the same at the pace of Excel's recalculation: each call timed alone, the
+//                 next after some untimed work, as Excel evaluates the next cell's formula;
+//   the shell's own cost, without the query worker: ConnectData of lists that are no topic
+//                 (the RTD logic answers at once, queuing nothing), through COM and portably;
+//                 then the portable logic made slower per call by exactly that cost, spinning,
+//                 which tells what the worker thread beside a slower main thread adds;
+//   sub-steps     of the shell in this process: the array read against copying the strings,
+//                 BSTRs allocated and freed (what reading in place saves), the RefreshData
+//                 array made and destroyed as Excel destroys it, with and without topics;
 //   RefreshData   1000 topics connected and answered, then RefreshData until it has reported
 //                 them all, only the calls timed; and RefreshData with nothing changed, as
 //                 Excel calls it on every tick of the server's timer.
@@ -22,6 +31,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -65,6 +75,9 @@ constexpr size_t kAnsweredSecurities = 50;
 constexpr auto kAnswerWait = std::chrono::seconds(30);
 constexpr auto kSettle = std::chrono::milliseconds(20);
 constexpr auto kWorkerPause = std::chrono::milliseconds(100);
+// Excel's own work between two cells' ConnectData calls: long enough for the query worker to
+// take the topic just queued and wait again.
+constexpr auto kCellWork = std::chrono::microseconds(20);
 constexpr GUID kApplicationInterfaceId = {0x000208D5, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 std::wstring DirectoryOfThisProgram() {
@@ -275,6 +288,12 @@ class SampleWorld {
       topics_.push_back({u"'[Book1.xlsx]Sheet1'!B" + FromUtf8(std::to_string(i + 2)), u"0", codes[i % codes.size()],
                          indicator});
     }
+    // The same lists with a caller address too short to be one: no topic, nothing queued.
+    for (size_t i = 0; i < kTopicsPerRound; ++i) {
+      std::vector<std::u16string> list = topics_[i];
+      list[0] = u"B2";
+      topics_.push_back(std::move(list));
+    }
   }
 
   uint16_t port() const { return server_.port(); }
@@ -468,15 +487,15 @@ class ComVtablePath final : public RtdPath {
   ComPath& com_;
 };
 
-// The portable logic given the strings as the shell reads them out of Excel's array, in this
-// process: the shell's conversion without the DLL.
+// The portable logic given the strings as the shell reads them out of Excel's array, into
+// storage reused from call to call as the shell reads them, in this process: the shell's
+// conversion without the DLL.
 class ConvertingPath final : public RtdPath {
  public:
   ConvertingPath(PortablePath& portable, const ComPath& com) : portable_(portable), com_(com) {}
   void Connect(int32_t topic_id, size_t index) override {
-    const auto topics = TopicStringsOf(com_.Strings(index));
-    if (!topics) throw std::runtime_error("TopicStringsOf refused the topic array");
-    portable_.ConnectStrings(topic_id, *topics);
+    if (!ReadTopicStrings(com_.Strings(index), topics_)) throw std::runtime_error("ReadTopicStrings refused the array");
+    portable_.ConnectStrings(topic_id, topics_);
   }
   size_t Refresh() override { return portable_.Refresh(); }
   void Disconnect(int32_t topic_id) override { portable_.Disconnect(topic_id); }
@@ -484,10 +503,40 @@ class ConvertingPath final : public RtdPath {
  private:
   PortablePath& portable_;
   const ComPath& com_;
+  std::vector<std::u16string> topics_;
+};
+
+// The portable logic with each ConnectData made `extra` slower by spinning: a main thread as
+// slow as the shell's own cost makes it, so that what the query worker does beside a slower
+// caller shows apart from what the shell itself costs.
+class SpinningPath final : public RtdPath {
+ public:
+  SpinningPath(PortablePath& portable, Nanoseconds extra) : portable_(portable), extra_(extra) {}
+  void Connect(int32_t topic_id, size_t index) override {
+    portable_.Connect(topic_id, index);
+    for (const auto start = Clock::now(); Clock::now() - start < extra_;) {
+    }
+  }
+  size_t Refresh() override { return portable_.Refresh(); }
+  void Disconnect(int32_t topic_id) override { portable_.Disconnect(topic_id); }
+
+ private:
+  PortablePath& portable_;
+  const Nanoseconds extra_;
 };
 
 void DisconnectAll(RtdPath& path) {
   for (int32_t id = 1; id <= kTopicsPerRound; ++id) path.Disconnect(id);
+}
+
+// Lists that are no topic: the RTD logic answers at once and nothing reaches the worker, so
+// no pause is needed between rounds.
+RoundTime NoTopicRound(RtdPath& path) {
+  const auto start = Clock::now();
+  for (int32_t id = 1; id <= kTopicsPerRound; ++id) {
+    path.Connect(id, static_cast<size_t>(kTopicsPerRound + id - 1));
+  }
+  return {Clock::now() - start, kTopicsPerRound};
 }
 
 RoundTime ConnectRound(RtdPath& path) {
@@ -499,6 +548,27 @@ RoundTime ConnectRound(RtdPath& path) {
   // is done, so that no round pays for its predecessor's.
   PumpFor(kWorkerPause);
   return {end - start, kTopicsPerRound};
+}
+
+// ConnectData at Excel's pace: each call timed alone, kCellWork spun untimed after it.
+// Back to back, a caller whose calls take about as long as the worker's per topic finds the
+// worker asleep more or less often as its own time per call varies, and the wake-ups that
+// follow magnify a small difference between two paths; at Excel's pace each path wakes it
+// for every topic alike. The clock read around each call weighs on both paths alike.
+RoundTime PacedConnectRound(RtdPath& path) {
+  RoundTime time;
+  for (int32_t id = 1; id <= kTopicsPerRound; ++id) {
+    const auto start = Clock::now();
+    path.Connect(id, static_cast<size_t>(id - 1));
+    const auto end = Clock::now();
+    time.measured += end - start;
+    ++time.calls;
+    while (Clock::now() - end < kCellWork) {
+    }
+  }
+  DisconnectAll(path);
+  PumpFor(kWorkerPause);
+  return time;
 }
 
 // The topics connected and answered, then reported: only the RefreshData calls are timed.
@@ -523,15 +593,15 @@ RoundTime RefreshRound(RtdPath& path, const SampleWorld& world) {
   return time;
 }
 
-// The shell's reading of Excel's array alone, against copying the same strings: no RTD logic
-// and no worker thread allocating beside it.
+// The shell's reading of Excel's array alone, into storage reused as the shell reuses it,
+// against copying the same strings: no RTD logic and no worker thread allocating beside it.
 RoundTime ReadStringsRound(const ComPath& com) {
   size_t characters = 0;
+  std::vector<std::u16string> topics;
   const auto start = Clock::now();
   for (size_t i = 0; i < kTopicsPerRound; ++i) {
-    const auto topics = TopicStringsOf(com.Strings(i));
-    if (!topics) throw std::runtime_error("TopicStringsOf refused the topic array");
-    characters += topics->front().size();
+    if (!ReadTopicStrings(com.Strings(i), topics)) throw std::runtime_error("ReadTopicStrings refused the array");
+    characters += topics.front().size();
   }
   const auto end = Clock::now();
   if (characters == 0) throw std::runtime_error("the topic arrays were read empty");
@@ -550,6 +620,65 @@ RoundTime CopyStringsRound(const SampleWorld& world) {
   return {end - start, kTopicsPerRound};
 }
 
+// What reading in place saves: each string of each list allocated as a BSTR and freed, as a
+// copy out of the array (VariantCopy, SafeArrayGetElement) would do.
+RoundTime BstrRound(const SampleWorld& world) {
+  size_t characters = 0;
+  const auto start = Clock::now();
+  for (size_t i = 0; i < kTopicsPerRound; ++i) {
+    for (const std::u16string& text : world.topics()[i]) {
+      BSTR copy = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
+      if (copy == nullptr) throw std::bad_alloc();
+      characters += SysStringLen(copy);
+      SysFreeString(copy);
+    }
+  }
+  const auto end = Clock::now();
+  if (characters == 0) throw std::runtime_error("the topic strings were allocated empty");
+  return {end - start, kTopicsPerRound};
+}
+
+// RefreshData's array for `topics`, made and then destroyed as Excel destroys the answer
+// (VariantClear, which clears each element), `calls` times; per topic when there are topics.
+RoundTime RefreshArrayRound(const std::vector<TopicId>& topics, int calls) {
+  const auto start = Clock::now();
+  for (int i = 0; i < calls; ++i) {
+    Variant answer;
+    answer.get()->parray = MakeRefreshArray(topics);
+    if (answer.get()->parray == nullptr) throw std::bad_alloc();
+    answer.get()->vt = VT_ARRAY | VT_VARIANT;
+  }
+  return {Clock::now() - start, calls * std::max<int64_t>(1, static_cast<int64_t>(topics.size()))};
+}
+
+// The portable logic's answer in place of the array: the changed topics' vector handed over
+// and freed, per topic.
+RoundTime TopicVectorRound(const std::vector<TopicId>& topics, int calls) {
+  size_t reported = 0;
+  const auto start = Clock::now();
+  for (int i = 0; i < calls; ++i) {
+    const std::vector<TopicId> answer = topics;
+    reported += answer.size();
+  }
+  const auto end = Clock::now();
+  if (reported == 0) throw std::runtime_error("the topic vectors were copied empty");
+  return {end - start, calls * static_cast<int64_t>(topics.size())};
+}
+
+// SafeArrayCreate's array for no topic (a descriptor and an empty data block), made and
+// destroyed: what MakeRefreshArray's array without data is measured against.
+RoundTime CreatedEmptyArrayRound(int calls) {
+  const auto start = Clock::now();
+  for (int i = 0; i < calls; ++i) {
+    SAFEARRAYBOUND bounds[2] = {{2, 0}, {0, 0}};
+    Variant answer;
+    answer.get()->parray = SafeArrayCreate(VT_VARIANT, 2, bounds);
+    if (answer.get()->parray == nullptr) throw std::bad_alloc();
+    answer.get()->vt = VT_ARRAY | VT_VARIANT;
+  }
+  return {Clock::now() - start, calls};
+}
+
 RoundTime EmptyRefreshRound(RtdPath& path) {
   const auto start = Clock::now();
   for (int i = 0; i < kEmptyRefreshesPerRound; ++i) path.Refresh();
@@ -564,7 +693,8 @@ int Run() {
   const bool registered_before = ClassRegistered();
   Library dll(DirectoryOfThisProgram() + L"OrraAddin64.xll");
   std::printf("%-58s %10s\n", "case (on the main thread, under Wine)", "time");
-  CasePair connect, connect_vtable, connect_converting, read_strings, refresh, empty;
+  CasePair connect, paced, connect_vtable, connect_converting, read_strings, no_topic, spinning, bstrs, refresh_array,
+      empty_array, refresh, empty;
   {
     // Unconnected: the queries these rounds make pile up in the queues, which go with the
     // runtimes at the end of the block (the DLL's with its last object).
@@ -573,6 +703,9 @@ int Run() {
     connect = MeasurePair(
         "ConnectData, XDP topics, COM (IDispatch::Invoke)", [&] { return ConnectRound(com_path); },
         "ConnectData, XDP topics, portable RtdServer", [&] { return ConnectRound(portable); });
+    paced = MeasurePair(
+        "ConnectData at Excel's pace, COM (IDispatch::Invoke)", [&] { return PacedConnectRound(com_path); },
+        "ConnectData at Excel's pace, portable RtdServer", [&] { return PacedConnectRound(portable); });
     ComVtablePath com_vtable(com_path);
     connect_vtable = MeasurePair(
         "ConnectData, XDP topics, COM by vtable", [&] { return ConnectRound(com_vtable); },
@@ -582,8 +715,30 @@ int Run() {
         "ConnectData, XDP topics, TopicStringsOf + portable", [&] { return ConnectRound(converting); },
         "ConnectData, XDP topics, portable RtdServer", [&] { return ConnectRound(portable); });
     read_strings = MeasurePair(
-        "the topic array read (TopicStringsOf) alone", [&] { return ReadStringsRound(com_path); },
+        "the topic array read (ReadTopicStrings) alone", [&] { return ReadStringsRound(com_path); },
         "the topic strings copied alone", [&] { return CopyStringsRound(world); });
+    no_topic = MeasurePair(
+        "ConnectData, no topic, COM (IDispatch::Invoke)", [&] { return NoTopicRound(com_path); },
+        "ConnectData, no topic, portable RtdServer", [&] { return NoTopicRound(portable); });
+    const auto shell_cost = std::chrono::duration_cast<Nanoseconds>(
+        std::chrono::duration<double, std::nano>(std::max(0.0, no_topic.subject.ns_per_call - no_topic.baseline.ns_per_call)));
+    SpinningPath spinning_path(portable, shell_cost);
+    spinning = MeasurePair(
+        "ConnectData, XDP topics, portable + the shell's cost spun", [&] { return ConnectRound(spinning_path); },
+        "ConnectData, XDP topics, portable RtdServer", [&] { return ConnectRound(portable); });
+    bstrs = MeasurePair(
+        "the topic strings as BSTRs allocated and freed", [&] { return BstrRound(world); },
+        "the topic strings copied alone", [&] { return CopyStringsRound(world); });
+  }
+  {
+    std::vector<TopicId> hundred(100);
+    for (size_t k = 0; k < hundred.size(); ++k) hundred[k] = static_cast<TopicId>(k + 1);
+    refresh_array = MeasurePair(
+        "RefreshData's array per topic (100 a call), made, destroyed", [&] { return RefreshArrayRound(hundred, 100); },
+        "the changed topics' vector per topic, copied, freed", [&] { return TopicVectorRound(hundred, 100); });
+    empty_array = MeasurePair(
+        "RefreshData's array, no topic, made and destroyed", [&] { return RefreshArrayRound({}, 1000); },
+        "SafeArrayCreate 2 by 0, made and destroyed", [&] { return CreatedEmptyArrayRound(1000); });
   }
   {
     ComPath com_path(world, dll);
@@ -599,9 +754,17 @@ int Run() {
   }
   std::printf("\n%-58s %10s\n", "ratio (subject / baseline; the shell adds ratio - 1)", "ratio");
   PrintRatio("ConnectData, COM / portable", connect);
+  PrintRatio("ConnectData at Excel's pace, COM / portable", paced);
   PrintRatio("ConnectData by vtable (the shell without IDispatch)", connect_vtable);
   PrintRatio("ConnectData, the array's strings read in this process", connect_converting);
-  PrintRatio("TopicStringsOf alone / copying the strings", read_strings);
+  PrintRatio("ReadTopicStrings alone / copying the strings", read_strings);
+  PrintRatio("ConnectData of no topic, COM / portable", no_topic);
+  std::printf("%-58s %10.1f ns\n", "  the shell's own cost per ConnectData (difference)",
+              no_topic.subject.ns_per_call - no_topic.baseline.ns_per_call);
+  PrintRatio("ConnectData, portable + the shell's cost spun / portable", spinning);
+  PrintRatio("BSTRs allocated and freed / copying the strings", bstrs);
+  PrintRatio("RefreshData's array per topic / the topics' vector", refresh_array);
+  PrintRatio("RefreshData's array, no topic / SafeArrayCreate's", empty_array);
   PrintRatio("RefreshData per reported topic, COM / portable", refresh);
   PrintRatio("RefreshData, nothing changed, COM / portable", empty);
   if (!registered_before) dll.Export<RegisterServer>("DllUnregisterServer")();
