@@ -45,11 +45,13 @@ test-xlhost: windows
 	$(MAKE) test-xlhost-addin
 
 # Registered as a COM server, with the stand-in terminal and server around it, so that its RTD
-# server is the real one.
+# server is the real one; its dialogs driven and photographed under Xvfb (build/windows/screenshots).
 test-xlhost-addin: windows
 	scripts/run-xlhost build/windows build/windows/addin/OrraAddin64.xll tools/xlhost/scenarios/addin_session.txt
 	scripts/run-xlhost-served build/windows build/windows/addin/OrraAddin64.xll tools/xlhost/scenarios/xdp_cells.txt \
 	  tools/xlhost/scenarios/xdp_server.txt tools/xlhost/scenarios/xdp_load_loop.txt
+	XLHOST_SCREENS=1 scripts/run-xlhost-served build/windows build/windows/addin/OrraAddin64.xll \
+	  tools/xlhost/scenarios/dialog_*.txt
 
 fuzz-build: deps
 	cmake --preset fuzz >/dev/null

@@ -78,6 +78,14 @@ ArrayWriter::~ArrayWriter() {
     watcher_.join();
   }
   queue_.ReturnUnwritten(std::move(retry_));
+  // Excel is not left without drawing when the add-in goes; a refusal now has no later tick.
+  if (screen_updating_owed_) {
+    try {
+      excel_.SetScreenUpdating(true);
+    } catch (...) {
+      // A destructor lets nothing out.
+    }
+  }
 }
 
 void ArrayWriter::Watch() noexcept {
@@ -105,6 +113,15 @@ void ArrayWriter::OnTimer() noexcept {
 }
 
 void ArrayWriter::RunPass() {
+  // Screen updating left off after a batch went in is switched back on before anything else is
+  // written; while Excel still refuses, everything waits.
+  if (screen_updating_owed_) {
+    if (!excel_.SetScreenUpdating(true)) {
+      ArmTimer();
+      return;
+    }
+    screen_updating_owed_ = false;
+  }
   if (!retry_.empty()) {
     WriteBatch(retry_);
     return;
@@ -117,16 +134,19 @@ void ArrayWriter::RunPass() {
 void ArrayWriter::WriteBatch(std::vector<SheetTable>& batch) {
   // A refusal to switch screen updating off means Excel takes no calls now: the tables are not
   // even tried, so none is dropped for a reason that has nothing to do with it.
-  const bool paused = excel_.SetScreenUpdating(false);
-  if (paused) {
-    for (const SheetTable& table : batch) WriteTable(table);
-    if (excel_.SetScreenUpdating(true)) {
-      batch.clear();
-      return;
-    }
+  if (!excel_.SetScreenUpdating(false)) {
+    if (&batch != &retry_) retry_ = std::move(batch);
+    ArmTimer();
+    return;
   }
-  if (&batch != &retry_) retry_ = std::move(batch);
-  ArmTimer();
+  for (const SheetTable& table : batch) WriteTable(table);
+  batch.clear();
+  // The tables are in: a refusal now (an edit begun meanwhile) must not have them written a
+  // second time, at whatever cell is active by then. Only the switch is tried again.
+  if (!excel_.SetScreenUpdating(true)) {
+    screen_updating_owed_ = true;
+    ArmTimer();
+  }
 }
 
 void ArrayWriter::WriteTable(const SheetTable& table) noexcept {

@@ -11,8 +11,10 @@
 // watcher to look again, so a long queue is written 5000 tables per tick.
 //
 // A batch is written with screen updating off. When Excel refuses to switch screen updating
-// (a cell is being edited), the whole batch waits in the retry list and is written again from
-// its first table on a later tick; queued tables wait behind it. A table that fails on its own
+// off (a cell is being edited), the whole batch waits in the retry list and is written from its
+// first table on a later tick; queued tables wait behind it. When it refuses to switch it back
+// on after the batch went in, the batch counts as written and later ticks only switch screen
+// updating on again, writing nothing until that succeeds, so no table is ever written twice. A table that fails on its own
 // (no active cell, an automation error, no values at all) is dropped without a word and the
 // next one is written. After each table written, every request's delivered flag is cleared, so
 // that Excel's next RefreshData reports them all again.
@@ -79,6 +81,8 @@ class ArrayWriter {
   // one extra pass or one extra wake-up, never a table.
   std::atomic<bool> timer_armed_{false};
   std::vector<SheetTable> retry_;  // Excel's main thread only
+  // A written batch left screen updating off (Excel's main thread only).
+  bool screen_updating_owed_ = false;
   std::thread watcher_;            // last: it uses everything above
 };
 

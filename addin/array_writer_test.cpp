@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "request/sheet_write_queue.h"
@@ -41,6 +45,44 @@ SheetTable Table(size_t rows, size_t columns, std::vector<SheetValue> values) {
 
 SheetTable Text(std::u16string text) { return Table(1, 1, {SheetValue(std::move(text))}); }
 
+// The grid, except that while `refuse_redraw` is set Excel refuses to switch screen updating
+// back on, as it does once the user has begun editing a cell between the two switches.
+class RedrawRefusingExcel final : public ExcelObjectModel {
+ public:
+  explicit RedrawRefusingExcel(GridObjectModel& grid) : grid_(grid) {}
+
+  std::optional<SheetKey> ActiveSheet() override { return grid_.ActiveSheet(); }
+  std::optional<SheetKey> SheetOf(std::u16string_view address) override { return grid_.SheetOf(address); }
+  std::optional<bool> SelectionIntersects(std::u16string_view address) override {
+    return grid_.SelectionIntersects(address);
+  }
+  bool SetEnableCalculation(const SheetKey& sheet, bool enabled) override {
+    return grid_.SetEnableCalculation(sheet, enabled);
+  }
+  bool DirtySelection() override { return grid_.DirtySelection(); }
+  bool CalculateFull() override { return grid_.CalculateFull(); }
+  bool SetNumberFormatLocal(std::u16string_view address, std::u16string_view format) override {
+    return grid_.SetNumberFormatLocal(address, format);
+  }
+  bool SetHorizontalAlignment(std::u16string_view address, int32_t alignment) override {
+    return grid_.SetHorizontalAlignment(address, alignment);
+  }
+  bool SetScreenUpdating(bool enabled) override {
+    if (enabled && refuse_redraw) return false;
+    return grid_.SetScreenUpdating(enabled);
+  }
+  bool WriteAtActiveCell(const SheetTable& table) override { return grid_.WriteAtActiveCell(table); }
+  bool SetActiveBlockNumberFormatLocal(size_t rows, size_t columns, std::u16string_view format) override {
+    return grid_.SetActiveBlockNumberFormatLocal(rows, columns, format);
+  }
+  std::u16string LastError() const override { return grid_.LastError(); }
+
+  bool refuse_redraw = false;
+
+ private:
+  GridObjectModel& grid_;
+};
+
 // A request refused at connection: reported once, then again only after its delivered flag
 // was cleared.
 tagRequest Refused(int32_t topic) {
@@ -72,6 +114,7 @@ class ArrayWriterTest : public ::testing::Test {
   SheetKey sheet_;
   SheetWriteQueue queue_;
   FakeTimer timer_;
+  RedrawRefusingExcel refusing_{grid_};
   std::unique_ptr<ArrayWriter> writer_;
 };
 
@@ -169,6 +212,44 @@ TEST_F(ArrayWriterTest, WhileACellIsEditedTheBatchWaitsAndIsWrittenInOrderAfterw
   writer_->OnTimer();
   ASSERT_EQ(grid_.WrittenBlocks().size(), 3u);
   EXPECT_EQ(grid_.WrittenBlocks()[2], u"'[Book1.xlsx]Sheet1'!B2:D2");
+}
+
+TEST_F(ArrayWriterTest, ABatchInBeforeExcelRefusesToRedrawIsNotWrittenAgain) {
+  writer_.reset();
+  writer_ = std::make_unique<ArrayWriter>(queue_, refusing_, requests_, timer_);
+  queue_.Enqueue(Text(u"once"));
+  refusing_.refuse_redraw = true;
+  writer_->OnTimer();
+  EXPECT_EQ(ValueAt(u"B2"), GridValue(u"once"));
+  EXPECT_FALSE(grid_.ScreenUpdating());
+  EXPECT_EQ(writer_->RetryCount(), 0u) << "a written batch is not kept for a retry";
+  EXPECT_TRUE(timer_.running) << "the switch back is tried again on a later tick";
+
+  // The user moves on; while Excel still refuses, nothing at all is written.
+  grid_.Select(u"E5");
+  queue_.Enqueue(Text(u"later"));
+  writer_->OnTimer();
+  EXPECT_EQ(grid_.WrittenBlocks().size(), 1u);
+  EXPECT_FALSE(grid_.ScreenUpdating());
+
+  refusing_.refuse_redraw = false;
+  writer_->OnTimer();
+  EXPECT_TRUE(grid_.ScreenUpdating());
+  EXPECT_EQ(grid_.WrittenBlocks(), (std::vector<std::u16string>{u"'[Book1.xlsx]Sheet1'!B2", u"'[Book1.xlsx]Sheet1'!E5"}));
+  EXPECT_EQ(ValueAt(u"E5"), GridValue(u"later"));
+}
+
+TEST_F(ArrayWriterTest, AWriterGoingWhileExcelRefusedToRedrawSwitchesItBackOn) {
+  writer_.reset();
+  writer_ = std::make_unique<ArrayWriter>(queue_, refusing_, requests_, timer_);
+  queue_.Enqueue(Text(u"a"));
+  refusing_.refuse_redraw = true;
+  writer_->OnTimer();
+  ASSERT_FALSE(grid_.ScreenUpdating());
+  refusing_.refuse_redraw = false;
+  writer_.reset();
+  EXPECT_TRUE(grid_.ScreenUpdating());
+  EXPECT_EQ(grid_.WrittenBlocks().size(), 1u);
 }
 
 TEST_F(ArrayWriterTest, ATableThatFailsIsDroppedAndTheOthersAreWritten) {

@@ -135,9 +135,11 @@ bool CDlgInsertStock::OnCommand(uint16_t id, uint16_t notification) {
 }
 
 void CDlgInsertStock::Accept() {
-  ShowWindow(window(), SW_HIDE);
   // An empty list still hands its (empty) table on: the array writer decides what that means.
+  // The table is queued before the dialog goes, so that whoever sees it hidden (another thread)
+  // finds the codes already on their way.
   ProcessSheetWriteQueue().Enqueue(model_->CodesTable());
+  ShowWindow(window(), SW_HIDE);
 }
 
 void CDlgInsertStock::OnTreeDoubleClick() {

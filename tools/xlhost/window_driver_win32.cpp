@@ -414,7 +414,12 @@ class Win32WindowDriver final : public WindowDriver {
     const DWORD start = GetTickCount();
     for (;;) {
       if (!Send(window, WM_NULL, 0, 0, error)) return std::nullopt;
-      if (Painted(window)) break;
+      if (Painted(window)) {
+        // A control's update region empties when it begins to paint, not when it is done: one
+        // more message through its thread lets a painting still under way end before the copy.
+        if (!Send(window, WM_NULL, 0, 0, error)) return std::nullopt;
+        break;
+      }
       if (GetTickCount() - start > kPaintWaitMs) {
         error = "the window had not painted itself after " + std::to_string(kPaintWaitMs) + " ms";
         return std::nullopt;

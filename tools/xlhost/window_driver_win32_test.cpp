@@ -100,6 +100,7 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lpar
       return 0;
     }
     case kHangMessage:
+      Record("hang");
       Sleep(static_cast<DWORD>(wparam));
       return 0;
     default:
@@ -243,6 +244,13 @@ TEST_F(WindowDriverTest, AThreadThatStopsAnsweringFailsTheStepInsteadOfHangingIt
   const HWND handle = FindWindowW(kClassName, L"挂起");
   constexpr DWORD kHangMs = 7000;
   PostMessageW(handle, kHangMessage, kHangMs, 0);
+  // A sent message is handled ahead of a posted one: the step must come once the thread hangs.
+  bool hanging = false;
+  for (int poll = 0; poll < 400 && !hanging; ++poll) {
+    hanging = Seen(TakeEvents(), "hang");
+    if (!hanging) Sleep(5);
+  }
+  ASSERT_TRUE(hanging);
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(driver_->Presence(u"挂起"), WindowPresence::kVisible) << "found without asking the thread";
   EXPECT_FALSE(driver_->SetText({u"挂起", kEditId}, u"x", error_));
