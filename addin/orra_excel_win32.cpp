@@ -183,7 +183,7 @@ HRESULT COrraExcel::Connect(IDispatch* application) {
   excel_window_ = window;
   if (excel_ != nullptr) InstalledXllServices().object_model = excel_.get();
   // A thread that cannot start leaves the dialog buttons ending after their login check.
-  if (ui_thread_ == nullptr) ui_thread_ = CAddinWinThread::Start(excel_window_, application_.Get());
+  if (ui_thread_ == nullptr) ui_thread_ = CAddinWinThread::Start(excel_window_, application_.Get(), hold_.runtime.store());
   ribbon_.Connect(excel_window_, excel_.get(), ui_thread_.get());
 
   // A connection thread that cannot start leaves the add-in connected without a server: the

@@ -27,8 +27,8 @@ constexpr std::chrono::milliseconds kQueueReadyWait{5000};
 // on touched by the thread alone.
 class DialogsLoop {
  public:
-  DialogsLoop(HWND excel_window, IDispatch* application, std::shared_ptr<Event> queue_ready)
-      : excel_window_(excel_window), handoff_(application), queue_ready_(std::move(queue_ready)) {}
+  DialogsLoop(HWND excel_window, IDispatch* application, const COrraData& store, std::shared_ptr<Event> queue_ready)
+      : excel_window_(excel_window), store_(store), handoff_(application), queue_ready_(std::move(queue_ready)) {}
   DialogsLoop(const DialogsLoop&) = delete;
   DialogsLoop& operator=(const DialogsLoop&) = delete;
 
@@ -42,6 +42,7 @@ class DialogsLoop {
   bool IsDialogMessageOfOurs(MSG& message) const;
 
   const HWND excel_window_;
+  const COrraData& store_;
   DispatchHandoff handoff_;
   std::shared_ptr<Event> queue_ready_;
   // Filled by StartUp with the proxy the handoff gives this thread.
@@ -93,6 +94,7 @@ void DialogsLoop::Run() {
       OnThreadMessage(message);
       continue;
     }
+    if (navigator_ != nullptr) navigator_->PreTranslate(message);
     if (IsDialogMessageOfOurs(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
@@ -117,7 +119,7 @@ void DialogsLoop::OnThreadMessage(const MSG& message) {
 void DialogsLoop::OpenNavigator() {
   // A window destroyed from outside (with its owner) is made again.
   if (navigator_ == nullptr || navigator_->window() == nullptr) {
-    auto made = std::make_unique<CDlgReportNav>(*excel_);
+    auto made = std::make_unique<CDlgReportNav>(*excel_, store_);
     if (!made->Create(excel_window_)) return;
     navigator_ = std::move(made);
   }
@@ -174,10 +176,11 @@ DWORD WINAPI ThreadEntry(void* parameter) {
 
 }  // namespace
 
-std::unique_ptr<CAddinWinThread> CAddinWinThread::Start(HWND excel_window, IDispatch* application) {
+std::unique_ptr<CAddinWinThread> CAddinWinThread::Start(HWND excel_window, IDispatch* application,
+                                                        const COrraData& store) {
   auto queue_ready = std::make_shared<Event>(Event::Reset::kManual);
   auto start = std::make_unique<ThreadStart>();
-  start->loop = std::make_unique<DialogsLoop>(excel_window, application, queue_ready);
+  start->loop = std::make_unique<DialogsLoop>(excel_window, application, store, queue_ready);
   start->module = ThisModuleReferenced();
   if (start->module == nullptr) return nullptr;
   DWORD thread_id = 0;

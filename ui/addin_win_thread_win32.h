@@ -25,14 +25,16 @@
 #include <memory>
 
 #include "addin/dialog_thread.h"
+#include "store/orra_data.h"
 
 namespace orra {
 
 class CAddinWinThread final : public DialogThread {
  public:
   // The running thread, or null when it could not be started. `application` may be null: the
-  // dialogs then have no Excel to ask about cells.
-  static std::unique_ptr<CAddinWinThread> Start(HWND excel_window, IDispatch* application);
+  // dialogs then have no Excel to ask about cells. The dialogs read `store`, which must outlive
+  // the thread.
+  static std::unique_ptr<CAddinWinThread> Start(HWND excel_window, IDispatch* application, const COrraData& store);
   ~CAddinWinThread() override;
   CAddinWinThread(const CAddinWinThread&) = delete;
   CAddinWinThread& operator=(const CAddinWinThread&) = delete;

@@ -16,6 +16,8 @@
 #include "addin/ribbon_commands.h"
 #include "common/module_directory.h"
 #include "common/utilities.h"
+#include "store/orra_data.h"
+#include "testing/test_env.h"
 #include "ui/dialog_resources.h"
 
 namespace orra {
@@ -78,7 +80,7 @@ class AddinWinThreadTest : public ::testing::Test {
     excel_window_ = CreateWindowExW(0, L"STATIC", L"Excel", WS_OVERLAPPEDWINDOW, 0, 0, 1200, 900, nullptr, nullptr,
                                     nullptr, nullptr);
     ASSERT_NE(excel_window_, nullptr) << GetLastError();
-    thread_ = CAddinWinThread::Start(excel_window_, nullptr);
+    thread_ = CAddinWinThread::Start(excel_window_, nullptr, store_);
     ASSERT_TRUE(thread_);
     id_ = thread_->thread_id();
     handle_ = OpenThread(SYNCHRONIZE, FALSE, id_);
@@ -116,6 +118,9 @@ class AddinWinThreadTest : public ::testing::Test {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
   }
 
+  // Never loaded: the navigator's tree is empty.
+  testing::TestEnv env_;
+  COrraData store_{env_};
   HWND excel_window_ = nullptr;
   std::unique_ptr<CAddinWinThread> thread_;
   DWORD id_ = 0;
