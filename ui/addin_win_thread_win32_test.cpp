@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -143,7 +144,10 @@ class AddinWinThreadTest : public ::testing::Test {
     folder_.WriteTerminal(nlohmann::json::parse(kTerminal));
     store_.SetDataDirectory(folder_.directory());
     store_.Load();
-    thread_ = CAddinWinThread::Start(excel_window_, nullptr, &store_);
+    // The thread's share of the store, as the add-in hands it over; its release is recorded.
+    thread_ = CAddinWinThread::Start(excel_window_, nullptr, std::shared_ptr<const COrraData>(&store_, [this](const COrraData*) {
+      released_on_ = GetCurrentThreadId();
+    }));
     ASSERT_TRUE(thread_);
     id_ = thread_->thread_id();
     handle_ = OpenThread(SYNCHRONIZE, FALSE, id_);
@@ -184,6 +188,8 @@ class AddinWinThreadTest : public ::testing::Test {
   testing::TestEnv env_;
   testing::ScratchFolder folder_;
   COrraData store_{env_};
+  // The thread that let go of the store's share given to the thread; 0 until then.
+  std::atomic<DWORD> released_on_{0};
   HWND excel_window_ = nullptr;
   std::unique_ptr<CAddinWinThread> thread_;
   DWORD id_ = 0;
@@ -408,6 +414,14 @@ TEST_F(AddinWinThreadTest, LetGoTheThreadTakesItsDialogsWithIt) {
   thread_.reset();
   ASSERT_TRUE(PumpUntil([&] { return WaitForSingleObject(handle_, 0) == WAIT_OBJECT_0; }));
   EXPECT_FALSE(IsWindow(navigator));
+}
+
+TEST_F(AddinWinThreadTest, ARequestQueuedAsTheAddinLetsGoFindsTheStoreWhichTheThreadGivesUpAtItsEnd) {
+  // The add-in's disconnection: a request still queued, the add-in's object gone at once.
+  ASSERT_TRUE(Open(RibbonDialog::kIndicatorNavigator));
+  thread_.reset();
+  ASSERT_TRUE(PumpUntil([&] { return WaitForSingleObject(handle_, 0) == WAIT_OBJECT_0; }));
+  EXPECT_EQ(released_on_.load(), id_) << "held by the thread until its loop ended, not by the object";
 }
 
 }  // namespace
