@@ -114,10 +114,14 @@ void CDlgReportNav::PlacePanel() {
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
+void CDlgReportNav::MarkDropHighlight(HTREEITEM item) {
+  // Marked also as dropped on, so that it stays visible while another control has the focus.
+  SendDlgItemMessageW(window(), kNavigatorTree, TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(item));
+}
+
 void CDlgReportNav::OnSelectionChanged(HTREEITEM item) {
   const HWND tree = GetDlgItem(window(), kNavigatorTree);
-  // Marked also as dropped on, so that it stays visible while another control has the focus.
-  SendMessageW(tree, TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(item));
+  MarkDropHighlight(item);
   std::optional<size_t> node;
   if (item != nullptr) {
     TVITEMW read = {};
@@ -135,7 +139,7 @@ void CDlgReportNav::OnSearchChoice() {
   if (!node || *node >= items_.size() || items_[*node] == nullptr) return;
   const HWND tree = GetDlgItem(window(), kNavigatorTree);
   SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items_[*node]));
-  SendMessageW(tree, TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(items_[*node]));
+  MarkDropHighlight(items_[*node]);
 }
 
 void CDlgReportNav::OnTick() {
@@ -179,8 +183,17 @@ std::optional<INT_PTR> CDlgReportNav::OnMessage(UINT message, WPARAM wparam, LPA
   switch (message) {
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lparam);
-      if (header == nullptr || header->idFrom != kNavigatorTree || header->code != TVN_SELCHANGEDW) return std::nullopt;
-      OnSelectionChanged(reinterpret_cast<const NMTREEVIEWW*>(lparam)->itemNew.hItem);
+      if (header == nullptr || header->idFrom != kNavigatorTree) return std::nullopt;
+      const HTREEITEM item = reinterpret_cast<const NMTREEVIEWW*>(lparam)->itemNew.hItem;
+      if (header->code == TVN_SELCHANGINGW) {
+        // Marked while it is still about to become the selection: Wine's tree ignores a drop
+        // highlight asked for the item that already is. FALSE lets the selection change.
+        MarkDropHighlight(item);
+        SetWindowLongPtrW(window(), DWLP_MSGRESULT, FALSE);
+        return TRUE;
+      }
+      if (header->code != TVN_SELCHANGEDW) return std::nullopt;
+      OnSelectionChanged(item);
       return TRUE;
     }
     case kAutocompleteChoiceMessage:

@@ -73,6 +73,7 @@ class CDlgReportNav final : public DialogHost {
   // The panel's rectangle in the navigator's client area, from the formula box and the label.
   void PlacePanel();
   void FillTree();
+  void MarkDropHighlight(HTREEITEM item);
   void OnSelectionChanged(HTREEITEM item);
   void OnSearchChoice();
   void OnTick();

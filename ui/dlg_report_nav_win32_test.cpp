@@ -172,7 +172,12 @@ TEST_F(DlgReportNavTest, TheTreeHoldsTheFoldersAndLeavesInFileOrder) {
   ASSERT_NE(close, nullptr);
   EXPECT_EQ(ItemText(close), L"close");
   EXPECT_EQ(ItemText(Item(TVGN_NEXT, close)), L"open");
-  EXPECT_EQ(TextOf(GetDlgItem(navigator_, kNavigatorSearchBox)), std::wstring(L"在此输入指标名称进行搜索"));
+  // The search box takes the dialog's first focus, which clears the hint; the hint comes back
+  // once the focus leaves the empty box.
+  SendMessageW(navigator_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tree_), TRUE);
+  const HWND search_box = GetDlgItem(navigator_, kNavigatorSearchBox);
+  EXPECT_TRUE(PumpUntil([&] { return TextOf(search_box) == std::wstring(L"在此输入指标名称进行搜索"); }))
+      << TextOf(search_box).size();
 }
 
 TEST_F(DlgReportNavTest, ALeafsCodeReachesTheFormulaBoxAndOkEnqueuesItAndHides) {
