@@ -223,6 +223,8 @@ TEST_F(AddinWinThreadTest, TheNavigatorIsMadeOnceFromItsTemplateAndShownAgainWit
   }
   ASSERT_NE(panel, nullptr);
   EXPECT_TRUE(IsWindowVisible(panel));
+  EXPECT_TRUE(HasStyle(panel, WS_BORDER)) << "a thin border around the rows";
+  EXPECT_NE(GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_CONTROLPARENT, 0) << "Tab goes into the rows";
   EXPECT_NE(GetDlgItem(panel, kParamReferenceButton), nullptr);
   RECT formula_client = {};
   RECT label_rect = {};
@@ -374,6 +376,8 @@ TEST_F(AddinWinThreadTest, TheInsertCodeDialogListsACategoryMovesItsCodesAndHand
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kInsertStockFillRight, BN_CLICKED), 0);
   Press(dialog, IDOK);
   ASSERT_TRUE(HiddenWithin(dialog));
+  // The dialog hides itself before it hands its table on.
+  ASSERT_TRUE(PumpUntil([&] { return queue.HasUntaken(); }));
   std::vector<SheetTable> tables = queue.TakeBatch(100);
   ASSERT_EQ(tables.size(), 1u);
   ASSERT_EQ(tables[0].rows(), 1u);
@@ -390,6 +394,7 @@ TEST_F(AddinWinThreadTest, TheInsertCodeDialogListsACategoryMovesItsCodesAndHand
   EXPECT_TRUE(ColumnTexts(selected, 0).empty());
   Press(dialog, IDOK);
   ASSERT_TRUE(HiddenWithin(dialog));
+  ASSERT_TRUE(PumpUntil([&] { return queue.HasUntaken(); }));
   tables = queue.TakeBatch(100);
   ASSERT_EQ(tables.size(), 1u);
   EXPECT_TRUE(tables[0].empty());
