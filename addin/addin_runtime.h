@@ -10,7 +10,8 @@
 // service().login(), service().variables() and requests()), the array writer and the
 // user-interface thread on OnConnection.
 //
-// Every call comes on Excel's main thread.
+// Every call comes on Excel's main thread, but for the destructor: it runs where the last
+// holder lets go, which is the user-interface thread when that thread ends after every door.
 
 #include <functional>
 #include <string>

@@ -2,6 +2,7 @@
 
 #include <oleauto.h>
 
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -185,7 +186,11 @@ HRESULT COrraExcel::Connect(IDispatch* application) {
   if (excel_ != nullptr) InstalledXllServices().object_model = excel_.get();
   // A thread that cannot start leaves the dialog buttons ending after their login check.
   if (ui_thread_ == nullptr) {
-    ui_thread_ = CAddinWinThread::Start(excel_window_, application_.Get(), &hold_.runtime.store());
+    // The thread's own share of the runtime: the store stays whole under a dialog request still
+    // queued when OnDisconnection lets go of this object's.
+    const std::shared_ptr<AddinRuntime> runtime = ShareRuntime();
+    ui_thread_ = CAddinWinThread::Start(excel_window_, application_.Get(),
+                                        std::shared_ptr<const COrraData>(runtime, &runtime->store()));
   }
   ribbon_.Connect(excel_window_, excel_.get(), ui_thread_.get());
 

@@ -47,6 +47,10 @@ void ReleaseRuntime() {
   }
 }
 
+std::shared_ptr<AddinRuntime> ShareRuntime() {
+  return std::shared_ptr<AddinRuntime>(&AcquireRuntime(), [](AddinRuntime*) { ReleaseRuntime(); });
+}
+
 AddinRuntime* CurrentRuntime() {
   Holders& holders = TheHolders();
   MutexLock lock(holders.mutex);

@@ -11,6 +11,8 @@
 //
 // Any thread, though Excel calls every door on its main thread.
 
+#include <memory>
+
 #include "addin/addin_runtime.h"
 
 namespace orra {
@@ -18,6 +20,11 @@ namespace orra {
 AddinRuntime& AcquireRuntime();
 // Releases one acquire; a release without one is ignored.
 void ReleaseRuntime();
+// An acquire held by the answer and released when its last copy goes, on whichever thread
+// drops it: for a thread that must keep the runtime until its own end, however the doors
+// close meanwhile. Acquire it on a thread that already holds the runtime, so that it shares
+// that one rather than building a fresh one after the doors' last release.
+std::shared_ptr<AddinRuntime> ShareRuntime();
 // The runtime while some door holds it, or null.
 AddinRuntime* CurrentRuntime();
 

@@ -27,8 +27,9 @@ constexpr std::chrono::milliseconds kQueueReadyWait{5000};
 // on touched by the thread alone.
 class DialogsLoop {
  public:
-  DialogsLoop(HWND excel_window, IDispatch* application, const COrraData* store, std::shared_ptr<Event> queue_ready)
-      : excel_window_(excel_window), store_(store), handoff_(application), queue_ready_(std::move(queue_ready)) {}
+  DialogsLoop(HWND excel_window, IDispatch* application, std::shared_ptr<const COrraData> store,
+              std::shared_ptr<Event> queue_ready)
+      : excel_window_(excel_window), store_(std::move(store)), handoff_(application), queue_ready_(std::move(queue_ready)) {}
   DialogsLoop(const DialogsLoop&) = delete;
   DialogsLoop& operator=(const DialogsLoop&) = delete;
 
@@ -42,7 +43,8 @@ class DialogsLoop {
   bool IsDialogMessageOfOurs(MSG& message) const;
 
   const HWND excel_window_;
-  const COrraData* const store_;
+  // Declared before the dialogs, which read it until they are destroyed.
+  const std::shared_ptr<const COrraData> store_;
   DispatchHandoff handoff_;
   std::shared_ptr<Event> queue_ready_;
   // Filled by StartUp with the proxy the handoff gives this thread.
@@ -94,6 +96,7 @@ void DialogsLoop::Run() {
       OnThreadMessage(message);
       continue;
     }
+    if (navigator_ != nullptr) navigator_->PreTranslate(message);
     if (IsDialogMessageOfOurs(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
@@ -118,7 +121,7 @@ void DialogsLoop::OnThreadMessage(const MSG& message) {
 void DialogsLoop::OpenNavigator() {
   // A window destroyed from outside (with its owner) is made again.
   if (navigator_ == nullptr || navigator_->window() == nullptr) {
-    auto made = std::make_unique<CDlgReportNav>(*excel_);
+    auto made = std::make_unique<CDlgReportNav>(*excel_, *store_);
     if (!made->Create(excel_window_)) return;
     navigator_ = std::move(made);
   }
@@ -127,7 +130,7 @@ void DialogsLoop::OpenNavigator() {
 
 void DialogsLoop::OpenInsertCode() {
   if (insert_code_ == nullptr || insert_code_->window() == nullptr) {
-    auto made = std::make_unique<CDlgInsertStock>(store_);
+    auto made = std::make_unique<CDlgInsertStock>(store_.get());
     if (!made->Create(excel_window_)) return;
     insert_code_ = std::move(made);
   }
@@ -176,10 +179,11 @@ DWORD WINAPI ThreadEntry(void* parameter) {
 }  // namespace
 
 std::unique_ptr<CAddinWinThread> CAddinWinThread::Start(HWND excel_window, IDispatch* application,
-                                                       const COrraData* store) {
+                                                       std::shared_ptr<const COrraData> store) {
+  if (store == nullptr) return nullptr;
   auto queue_ready = std::make_shared<Event>(Event::Reset::kManual);
   auto start = std::make_unique<ThreadStart>();
-  start->loop = std::make_unique<DialogsLoop>(excel_window, application, store, queue_ready);
+  start->loop = std::make_unique<DialogsLoop>(excel_window, application, std::move(store), queue_ready);
   start->module = ThisModuleReferenced();
   if (start->module == nullptr) return nullptr;
   DWORD thread_id = 0;

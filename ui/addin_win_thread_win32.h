@@ -9,8 +9,9 @@
 // names at the first request and shows it again at every later one; a dialog that cannot be
 // created is not shown and is tried again next time.
 //
-// Lifetime: the thread, not this object, owns the dialogs, and it holds a reference on the
-// add-in module that it gives up only as it exits (FreeLibraryAndExitThread). So no unload of
+// Lifetime: the thread, not this object, owns the dialogs and its share of the store they read
+// (given up when its loop ends, before the dialogs' last message could need it), and it holds
+// a reference on the add-in module that it gives up only as it exits (FreeLibraryAndExitThread). So no unload of
 // the DLL can take the code from under a running thread, whatever DllCanUnloadNow answered, and
 // nothing has to wait for the thread under the loader lock or in a COM call. The object's
 // destructor, at the last door of the add-in object that started the thread, only posts it
@@ -32,10 +33,11 @@ namespace orra {
 class CAddinWinThread final : public DialogThread {
  public:
   // The running thread, or null when it could not be started. `application` may be null: the
-  // dialogs then have no Excel to ask about cells. `store` may be null: the dialogs then have
-  // no data; otherwise it must outlive the thread (the insert-code dialog takes its snapshots
-  // when it is made).
-  static std::unique_ptr<CAddinWinThread> Start(HWND excel_window, IDispatch* application, const COrraData* store);
+  // dialogs then have no Excel to ask about cells. The thread keeps `store` (not null) until its
+  // loop ends, so a request still queued when the add-in lets go of its own copy finds it whole;
+  // null when `store` is null or the thread cannot be started.
+  static std::unique_ptr<CAddinWinThread> Start(HWND excel_window, IDispatch* application,
+                                                std::shared_ptr<const COrraData> store);
   ~CAddinWinThread() override;
   CAddinWinThread(const CAddinWinThread&) = delete;
   CAddinWinThread& operator=(const CAddinWinThread&) = delete;

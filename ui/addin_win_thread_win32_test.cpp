@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -143,7 +144,10 @@ class AddinWinThreadTest : public ::testing::Test {
     folder_.WriteTerminal(nlohmann::json::parse(kTerminal));
     store_.SetDataDirectory(folder_.directory());
     store_.Load();
-    thread_ = CAddinWinThread::Start(excel_window_, nullptr, &store_);
+    // The thread's share of the store, as the add-in hands it over; its release is recorded.
+    thread_ = CAddinWinThread::Start(excel_window_, nullptr, std::shared_ptr<const COrraData>(&store_, [this](const COrraData*) {
+      released_on_ = GetCurrentThreadId();
+    }));
     ASSERT_TRUE(thread_);
     id_ = thread_->thread_id();
     handle_ = OpenThread(SYNCHRONIZE, FALSE, id_);
@@ -184,6 +188,8 @@ class AddinWinThreadTest : public ::testing::Test {
   testing::TestEnv env_;
   testing::ScratchFolder folder_;
   COrraData store_{env_};
+  // The thread that let go of the store's share given to the thread; 0 until then.
+  std::atomic<DWORD> released_on_{0};
   HWND excel_window_ = nullptr;
   std::unique_ptr<CAddinWinThread> thread_;
   DWORD id_ = 0;
@@ -217,6 +223,8 @@ TEST_F(AddinWinThreadTest, TheNavigatorIsMadeOnceFromItsTemplateAndShownAgainWit
   }
   ASSERT_NE(panel, nullptr);
   EXPECT_TRUE(IsWindowVisible(panel));
+  EXPECT_TRUE(HasStyle(panel, WS_BORDER)) << "a thin border around the rows";
+  EXPECT_NE(GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_CONTROLPARENT, 0) << "Tab goes into the rows";
   EXPECT_NE(GetDlgItem(panel, kParamReferenceButton), nullptr);
   RECT formula_client = {};
   RECT label_rect = {};
@@ -286,8 +294,9 @@ TEST_F(AddinWinThreadTest, OkCancelAndEscHideEachDialog) {
   ASSERT_TRUE(Open(RibbonDialog::kIndicatorNavigator));
   const HWND navigator = VisibleDialog(L"函数插入");
   ASSERT_NE(navigator, nullptr);
-  Press(navigator, IDOK);
-  EXPECT_TRUE(HiddenWithin(navigator)) << "OK";
+  // The navigator's OK hides it only with a formula to write (its own tests).
+  Press(navigator, IDCANCEL);
+  EXPECT_TRUE(HiddenWithin(navigator)) << "Cancel";
   ASSERT_TRUE(Open(RibbonDialog::kIndicatorNavigator));
   ASSERT_EQ(VisibleDialog(L"函数插入"), navigator);
   PostMessageW(GetDlgItem(navigator, kNavigatorTree), WM_KEYDOWN, VK_ESCAPE, 0);
@@ -367,6 +376,8 @@ TEST_F(AddinWinThreadTest, TheInsertCodeDialogListsACategoryMovesItsCodesAndHand
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kInsertStockFillRight, BN_CLICKED), 0);
   Press(dialog, IDOK);
   ASSERT_TRUE(HiddenWithin(dialog));
+  // The dialog hides itself before it hands its table on.
+  ASSERT_TRUE(PumpUntil([&] { return queue.HasUntaken(); }));
   std::vector<SheetTable> tables = queue.TakeBatch(100);
   ASSERT_EQ(tables.size(), 1u);
   ASSERT_EQ(tables[0].rows(), 1u);
@@ -383,6 +394,7 @@ TEST_F(AddinWinThreadTest, TheInsertCodeDialogListsACategoryMovesItsCodesAndHand
   EXPECT_TRUE(ColumnTexts(selected, 0).empty());
   Press(dialog, IDOK);
   ASSERT_TRUE(HiddenWithin(dialog));
+  ASSERT_TRUE(PumpUntil([&] { return queue.HasUntaken(); }));
   tables = queue.TakeBatch(100);
   ASSERT_EQ(tables.size(), 1u);
   EXPECT_TRUE(tables[0].empty());
@@ -408,6 +420,14 @@ TEST_F(AddinWinThreadTest, LetGoTheThreadTakesItsDialogsWithIt) {
   thread_.reset();
   ASSERT_TRUE(PumpUntil([&] { return WaitForSingleObject(handle_, 0) == WAIT_OBJECT_0; }));
   EXPECT_FALSE(IsWindow(navigator));
+}
+
+TEST_F(AddinWinThreadTest, ARequestQueuedAsTheAddinLetsGoFindsTheStoreWhichTheThreadGivesUpAtItsEnd) {
+  // The add-in's disconnection: a request still queued, the add-in's object gone at once.
+  ASSERT_TRUE(Open(RibbonDialog::kIndicatorNavigator));
+  thread_.reset();
+  ASSERT_TRUE(PumpUntil([&] { return WaitForSingleObject(handle_, 0) == WAIT_OBJECT_0; }));
+  EXPECT_EQ(released_on_.load(), id_) << "held by the thread until its loop ended, not by the object";
 }
 
 }  // namespace

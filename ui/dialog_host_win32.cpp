@@ -26,6 +26,8 @@ bool DialogHost::Create(uint16_t template_id, HWND parent) {
 
 bool DialogHost::OnCommand(uint16_t, uint16_t) { return false; }
 
+std::optional<INT_PTR> DialogHost::OnMessage(UINT, WPARAM, LPARAM) { return std::nullopt; }
+
 void DialogHost::CentreOverParent() {
   RECT own = {};
   if (window_ == nullptr || !GetWindowRect(window_, &own)) return;
@@ -61,6 +63,7 @@ INT_PTR CALLBACK DialogHost::DialogProcedure(HWND window, UINT message, WPARAM w
     if (message == WM_COMMAND) {
       return dialog->OnCommand(LOWORD(wparam), HIWORD(wparam)) ? TRUE : FALSE;
     }
+    if (const std::optional<INT_PTR> answer = dialog->OnMessage(message, wparam, lparam)) return *answer;
   } catch (...) {
     // Unhandled: the default dialog handling answers.
   }

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 
 namespace orra {
 
@@ -35,6 +36,10 @@ class DialogHost {
   virtual bool OnInitDialog() { return true; }
   // WM_COMMAND from control `id`; true when handled.
   virtual bool OnCommand(uint16_t id, uint16_t notification);
+  // Every other message but WM_NCDESTROY: the procedure's answer, or none for the default
+  // handling. The answer is the procedure's return value as is: a brush for WM_CTLCOLOR*,
+  // TRUE for a message handled otherwise.
+  virtual std::optional<INT_PTR> OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
   // Centres the window over its parent, or over the screen's work area without one.
   void CentreOverParent();

@@ -188,5 +188,19 @@ TEST(ProcessRuntime, TheLastReleaseFreesItAndTheNextAcquireBuildsAfresh) {
   EXPECT_EQ(CurrentRuntime(), nullptr);
 }
 
+TEST(ProcessRuntime, ASharedHoldKeepsItPastTheDoorsLastReleaseAndFreesItWithItsLastCopy) {
+  ASSERT_EQ(CurrentRuntime(), nullptr);
+  AddinRuntime& door = AcquireRuntime();
+  std::shared_ptr<AddinRuntime> held = ShareRuntime();
+  EXPECT_EQ(held.get(), &door) << "shared, not built afresh";
+  std::shared_ptr<AddinRuntime> copy = held;
+  ReleaseRuntime();
+  EXPECT_EQ(CurrentRuntime(), &door) << "the door closed; the hold keeps it";
+  held.reset();
+  EXPECT_EQ(CurrentRuntime(), &door) << "one copy left";
+  copy.reset();
+  EXPECT_EQ(CurrentRuntime(), nullptr);
+}
+
 }  // namespace
 }  // namespace orra

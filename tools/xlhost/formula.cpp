@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "common/utf8.h"
+#include "tools/xlhost/cell_range.h"
 
 namespace orra::xlhost {
 namespace {
@@ -95,6 +96,14 @@ std::optional<GridValue> ParseConstant(std::string_view text) {
   return std::nullopt;
 }
 
+// One cell named with its book and sheet ("[Book1]Sheet1!A1"), as the add-in's navigator writes
+// a reference it took from Range.Address. The stand-in holds one sheet, so the cell is read on it.
+std::optional<CellAddress> QualifiedCell(std::string_view text) {
+  const std::optional<RangeReference> reference = ParseRangeReference(FromUtf8(text));
+  if (!reference || !reference->sheet || reference->range.first != reference->range.last) return std::nullopt;
+  return reference->range.first;
+}
+
 std::optional<Formula> ParseFormula(std::string_view text, std::string& error) {
   text = Trim(text);
   if (text.empty() || text.front() != '=') {
@@ -127,6 +136,8 @@ std::optional<Formula> ParseFormula(std::string_view text, std::string& error) {
       formula.arguments.emplace_back(OmittedArgument{});
     } else if (auto cell = ParseA1(piece)) {
       formula.arguments.emplace_back(*cell);
+    } else if (auto qualified = QualifiedCell(piece)) {
+      formula.arguments.emplace_back(*qualified);
     } else if (auto constant = ParseConstant(piece)) {
       formula.arguments.emplace_back(std::move(*constant));
     } else {

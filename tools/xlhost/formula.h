@@ -2,7 +2,8 @@
 // A worksheet formula as the stand-in Excel evaluates it: one call, =NAME(argument, ...), whose
 // arguments are constants, references to single cells of the sheet, or omitted. Written in
 // Excel's own syntax: texts in double quotes with "" for a quote, TRUE and FALSE, numbers,
-// A1 references; an argument left empty (",,", or "=F()" with nothing) is omitted.
+// A1 references, also with a book and sheet in front ("[Book1]Sheet1!B2", read on the one
+// sheet); an argument left empty (",,", or "=F()" with nothing) is omitted.
 //
 // Pure values and functions; any thread.
 

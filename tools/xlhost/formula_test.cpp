@@ -39,6 +39,16 @@ TEST(FormulaTest, TextKeepsUtf8AsUtf16) {
   EXPECT_EQ(formula->arguments[1], FormulaArgument(GridValue(u"收盘价")));
 }
 
+TEST(FormulaTest, ACellNamedWithItsBookAndSheetIsAReferenceAndARangeIsNot) {
+  std::string error;
+  const auto formula = ParseFormula(R"(=XDP([Book1]Sheet1!C3,"close",Sheet1!$B$2))", error);
+  ASSERT_TRUE(formula) << error;
+  EXPECT_EQ(formula->arguments[0], FormulaArgument(CellAddress{2, 2}));
+  EXPECT_EQ(formula->arguments[2], FormulaArgument(CellAddress{1, 1}));
+  EXPECT_FALSE(ParseFormula(R"(=XDP([Book1]Sheet1!B2:C3,"close"))", error));
+  EXPECT_FALSE(ParseFormula(R"(=XDP([Book1]!B2,"close"))", error));
+}
+
 TEST(FormulaTest, SaysWhatIsWrong) {
   for (const char* text : {"XDP(1)", "=XDP", "=(1)", "=XDP(\"open)", "=XDP(hello)", "=1X(2)",
                            "=XDP(1)+1", "=XDP(SUM(1))"}) {

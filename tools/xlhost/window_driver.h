@@ -1,8 +1,8 @@
 #pragma once
 // The port through which a scenario drives the windows of the stand-in Excel's own process as a
 // user would: the add-in's modeless dialogs, which run on its user-interface thread. A window is
-// addressed by its caption (a top-level window of this process), a control by its dialog id
-// inside it. The Windows adapter sends the controls the messages their input gives, each with a
+// addressed by its caption (a top-level window of this process), or by its window class as
+// "class:NAME" when it has no caption (a drop-down list), a control by its dialog id inside it. The Windows adapter sends the controls the messages their input gives, each with a
 // bounded wait, so that a dialog that stops answering fails a step instead of hanging the run;
 // tests give one that records what it was asked.
 //

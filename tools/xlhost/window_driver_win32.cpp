@@ -44,6 +44,20 @@ std::u16string Caption(HWND window) {
   return text;
 }
 
+std::u16string ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  const int length = GetClassNameW(window, name, 64);
+  return std::u16string(reinterpret_cast<const char16_t*>(name), length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+// A window without a caption (a drop-down list) is addressed by its class instead.
+constexpr std::u16string_view kClassAddress = u"class:";
+
+bool Addressed(HWND window, std::u16string_view address) {
+  if (address.starts_with(kClassAddress)) return ClassOf(window) == address.substr(kClassAddress.size());
+  return Caption(window) == address;
+}
+
 struct CaptionSearch {
   std::u16string caption;
   std::vector<HWND> found;  // in z-order, the topmost first
@@ -53,7 +67,7 @@ BOOL CALLBACK CollectTopWindow(HWND window, LPARAM context) {
   auto& search = *reinterpret_cast<CaptionSearch*>(context);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
-  if (process == GetCurrentProcessId() && Caption(window) == search.caption) search.found.push_back(window);
+  if (process == GetCurrentProcessId() && Addressed(window, search.caption)) search.found.push_back(window);
   return search.found.size() < static_cast<size_t>(kMaxItems);
 }
 
@@ -81,12 +95,6 @@ BOOL CALLBACK FindById(HWND window, LPARAM context) {
   if (GetDlgCtrlID(window) != search.id) return TRUE;
   search.found = window;
   return FALSE;
-}
-
-std::u16string ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  const int length = GetClassNameW(window, name, 64);
-  return std::u16string(reinterpret_cast<const char16_t*>(name), length > 0 ? static_cast<size_t>(length) : 0);
 }
 
 // The control with the id anywhere inside the visible window with the caption; when `class_name`

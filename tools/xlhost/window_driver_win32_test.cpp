@@ -159,6 +159,10 @@ TEST_F(WindowDriverTest, FindsAWindowByCaptionAndDrivesItsControlsOnTheirThread)
   ASSERT_TRUE(window.started());
   EXPECT_EQ(driver_->Presence(u"驱动测试"), WindowPresence::kVisible);
   EXPECT_EQ(driver_->Presence(u"驱动"), WindowPresence::kAbsent) << "the whole caption, not a part";
+  EXPECT_EQ(driver_->Presence(u"class:XlhostDriverTestWindow"), WindowPresence::kVisible) << "by its class";
+  EXPECT_EQ(driver_->Presence(u"class:XlhostDriverTest"), WindowPresence::kAbsent) << "the whole class name";
+  EXPECT_EQ(driver_->Presence(u"class:驱动测试"), WindowPresence::kAbsent) << "a class address is no caption";
+  EXPECT_EQ(driver_->Text({u"class:XlhostDriverTestWindow", kButtonId}, error_), u"确定") << error_;
 
   ASSERT_TRUE(driver_->SetText({u"驱动测试", kEditId}, u"浦发", error_)) << error_;
   EXPECT_TRUE(Seen(TakeEvents(), "command 5 " + std::to_string(EN_CHANGE)));
