@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "ui/scroll_track_position_win32.h"
+
 namespace orra {
 namespace {
 
@@ -237,17 +239,12 @@ void CACListWnd::OnScroll(WORD request) {
       action = ScrollAction::kBottom;
       break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: {
-      // The 32-bit track position; the message's own is 16 bits wide.
-      SCROLLINFO info = {};
-      info.cbSize = sizeof(info);
-      info.fMask = SIF_TRACKPOS;
-      if (GetScrollInfo(scroll_bar_, SB_CTL, &info)) {
+    case SB_THUMBPOSITION:
+      if (const std::optional<int> track = ScrollTrackPosition(scroll_bar_, SB_CTL)) {
         action = ScrollAction::kThumb;
-        thumb = static_cast<std::size_t>(std::max(info.nTrackPos, 0));
+        thumb = static_cast<std::size_t>(std::max(*track, 0));
       }
       break;
-    }
     default:
       break;
   }
