@@ -9,13 +9,6 @@ constexpr wchar_t kWindowClass[] = L"OrraArrayWindow";
 // Posted by the watcher thread: wParam the timer id, lParam its period in milliseconds.
 constexpr UINT kArmTimerMessage = WM_APP + 0x21;
 
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
-}
-
 }  // namespace
 
 // SetTimer on the window's own thread; from any other thread a message asks the window to.
@@ -38,15 +31,10 @@ ArrayWindow::ArrayWindow(ExcelObjectModel& excel, RequestsDictionary& requests)
     : ArrayWindow(excel, requests, ProcessSheetWriteQueue()) {}
 
 ArrayWindow::ArrayWindow(ExcelObjectModel& excel, RequestsDictionary& requests, SheetWriteQueue& queue) {
-  // The class goes with the window (see the destructor), so a DLL unloaded and loaded again
-  // never finds a class whose procedure points into its old image.
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof window_class;
-  window_class.lpfnWndProc = &ArrayWindow::WindowProcedure;
-  window_class.hInstance = ThisModule();
-  window_class.lpszClassName = kWindowClass;
-  if (RegisterClassExW(&window_class) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return;
-  window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, nullptr, nullptr, ThisModule(), this);
+  static WindowClass window_class(kWindowClass, &ArrayWindow::WindowProcedure);
+  class_hold_ = window_class.Take();
+  if (!class_hold_) return;
+  window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, nullptr, nullptr, window_class.module(), this);
   if (window_ == nullptr) return;
   timer_ = std::make_unique<Timer>(window_);
   writer_ = std::make_unique<ArrayWriter>(queue, excel, requests, *timer_);
@@ -61,7 +49,9 @@ ArrayWindow::~ArrayWindow() {
     DestroyWindow(window_);
   }
   timer_.reset();
-  UnregisterClassW(kWindowClass, ThisModule());
+  // The class goes with the last window, so a DLL unloaded and loaded again never finds a class
+  // whose procedure points into its old image.
+  class_hold_.reset();
 }
 
 void ArrayWindow::Enqueue(SheetTable table) { ProcessSheetWriteQueue().Enqueue(std::move(table)); }

@@ -16,8 +16,10 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 
 #include "addin/array_writer.h"
+#include "common/window_class_win32.h"
 #include "request/excel_object_model.h"
 #include "request/requests_dictionary.h"
 #include "request/sheet_write_queue.h"
@@ -51,6 +53,7 @@ class ArrayWindow {
 
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
+  std::optional<WindowClass::Hold> class_hold_;
   HWND window_ = nullptr;
   std::unique_ptr<Timer> timer_;
   std::unique_ptr<ArrayWriter> writer_;  // after the timer and window it uses

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "addin/dispatch_excel_win32.h"
+#include "testing/message_pump_win32.h"
 #include "testing/recording_dispatch_win32.h"
 #include "testing/test_env.h"
 
@@ -15,22 +16,6 @@ namespace {
 using testing::RecordingDispatch;
 using testing::RecordingExcel;
 using Texts = std::vector<std::wstring>;
-
-// Runs the test thread's message loop, as Excel's main thread does, until `done` or the limit.
-template <typename Done>
-bool PumpUntil(Done done, int limit_ms = 5000) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit_ms);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
-}
 
 SheetTable Text(const char16_t* text) { return SheetTable::FromRows(1, 1, {SheetValue(text)}).value(); }
 
@@ -61,10 +46,10 @@ TEST_F(ArrayWindowTest, AnEnqueuedTableIsWrittenOnTheWindowsThreadWithScreenUpda
   EXPECT_EQ(GetParent(window.window()), nullptr) << "a top-level window";
 
   queue_.Enqueue(SheetTable::Row({u"600000.SH", u"000001.SZ"}).value());
-  ASSERT_TRUE(PumpUntil([&] { return !Written().empty(); }));
+  ASSERT_TRUE(testing::PumpMessagesUntil([&] { return !Written().empty(); }));
   EXPECT_EQ(Written(), (Texts{L"ARRAY[0..0 x 0..1] BSTR:600000.SH BSTR:000001.SZ"}));
   // Off, the block at the active cell, on again.
-  ASSERT_TRUE(PumpUntil([&] { return recorded_.CallsOf(L"ScreenUpdating").size() == 2; }));
+  ASSERT_TRUE(testing::PumpMessagesUntil([&] { return recorded_.CallsOf(L"ScreenUpdating").size() == 2; }));
   Texts sequence;
   for (const auto& call : recorded_.calls) sequence.push_back(call.member);
   EXPECT_EQ(sequence, (Texts{L"ScreenUpdating", L"ActiveCell", L"Resize", L"Value2", L"ScreenUpdating"}));
@@ -79,12 +64,12 @@ TEST_F(ArrayWindowTest, WhileExcelRefusesTheBatchIsRetriedAndThenWrittenInOrder)
   queue_.Enqueue(Text(u"first"));
   queue_.Enqueue(Text(u"second"));
   // Retried every 20 ms: a handful of refusals come quickly.
-  ASSERT_TRUE(PumpUntil([&] { return recorded_.CallsOf(L"ScreenUpdating").size() >= 4; }));
+  ASSERT_TRUE(testing::PumpMessagesUntil([&] { return recorded_.CallsOf(L"ScreenUpdating").size() >= 4; }));
   EXPECT_TRUE(Written().empty());
 
   queue_.Enqueue(Text(u"third"));
   recorded_.failing.clear();
-  ASSERT_TRUE(PumpUntil([&] { return Written().size() == 3; }));
+  ASSERT_TRUE(testing::PumpMessagesUntil([&] { return Written().size() == 3; }));
   EXPECT_EQ(Written(), (Texts{L"ARRAY[0..0 x 0..0] BSTR:first", L"ARRAY[0..0 x 0..0] BSTR:second",
                               L"ARRAY[0..0 x 0..0] BSTR:third"}));
 }
@@ -94,22 +79,22 @@ TEST_F(ArrayWindowTest, TablesEnqueuedWithoutAWindowAreWrittenByTheNextOne) {
     ArrayWindow first(excel_, requests_, queue_);
     recorded_.failing.insert(L"ScreenUpdating");
     queue_.Enqueue(Text(u"refused"));
-    ASSERT_TRUE(PumpUntil([&] { return !recorded_.CallsOf(L"ScreenUpdating").empty(); }));
+    ASSERT_TRUE(testing::PumpMessagesUntil([&] { return !recorded_.CallsOf(L"ScreenUpdating").empty(); }));
   }
   queue_.Enqueue(Text(u"after disconnection"));
   recorded_.failing.clear();
 
   ArrayWindow second(excel_, requests_, queue_);
-  ASSERT_TRUE(PumpUntil([&] { return Written().size() == 2; }));
+  ASSERT_TRUE(testing::PumpMessagesUntil([&] { return Written().size() == 2; }));
   EXPECT_EQ(Written(), (Texts{L"ARRAY[0..0 x 0..0] BSTR:refused", L"ARRAY[0..0 x 0..0] BSTR:after disconnection"}));
 }
 
 TEST_F(ArrayWindowTest, TheProcesssEntryPointFeedsTheWindowMadeForExcel) {
   ArrayWindow::Enqueue(Text(u"from a dialog before OnConnection"));
   ArrayWindow window(excel_, requests_);
-  ASSERT_TRUE(PumpUntil([&] { return Written().size() == 1; }));
+  ASSERT_TRUE(testing::PumpMessagesUntil([&] { return Written().size() == 1; }));
   ArrayWindow::Enqueue(Text(u"from a dialog"));
-  ASSERT_TRUE(PumpUntil([&] { return Written().size() == 2; }));
+  ASSERT_TRUE(testing::PumpMessagesUntil([&] { return Written().size() == 2; }));
   EXPECT_EQ(Written().back(), L"ARRAY[0..0 x 0..0] BSTR:from a dialog");
 }
 

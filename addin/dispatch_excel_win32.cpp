@@ -3,9 +3,13 @@
 #include <oleauto.h>
 
 #include <cstdio>
+#include <span>
 #include <utility>
 #include <variant>
 #include <vector>
+
+#include "addin/invoke_by_name_win32.h"
+#include "addin/variant_win32.h"
 
 namespace orra {
 namespace {
@@ -32,21 +36,6 @@ class Object {
 
  private:
   IDispatch* pointer_;
-};
-
-// A VARIANT that is cleared (its text, array or object freed) when it goes.
-class Variant {
- public:
-  Variant() { VariantInit(&value_); }
-  ~Variant() { VariantClear(&value_); }
-  Variant(const Variant&) = delete;
-  Variant& operator=(const Variant&) = delete;
-
-  VARIANT* get() { return &value_; }
-  const VARIANT& operator*() const { return value_; }
-
- private:
-  VARIANT value_;
 };
 
 // A SAFEARRAY owned until it is handed on.
@@ -116,8 +105,7 @@ class Arguments {
   }
 
   bool complete() const { return complete_; }
-  // Invoke's order: the last argument first. Shallow copies: the list keeps ownership.
-  std::vector<VARIANT> Reversed() const { return std::vector<VARIANT>(values_.rbegin(), values_.rend()); }
+  std::span<const VARIANT> values() const { return values_; }
 
  private:
   VARIANT& Add() {
@@ -164,23 +152,8 @@ bool Call(IDispatch* object, const wchar_t* member, WORD flags, const Arguments&
     error = std::u16string(Narrowed(member)) + u": out of memory for the arguments";
     return false;
   }
-  LPOLESTR names[] = {const_cast<LPOLESTR>(member)};
-  DISPID id = DISPID_UNKNOWN;
-  HRESULT code = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-  if (FAILED(code)) {
-    error = Describe(member, code, nullptr);
-    return false;
-  }
-  std::vector<VARIANT> reversed = arguments.Reversed();
-  DISPID put = DISPID_PROPERTYPUT;
-  DISPPARAMS parameters{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-  if ((flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0) {
-    parameters.rgdispidNamedArgs = &put;
-    parameters.cNamedArgs = 1;
-  }
   EXCEPINFO exception{};
-  UINT bad_argument = 0;
-  code = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters, result, &exception, &bad_argument);
+  const HRESULT code = InvokeByName(object, member, flags, arguments.values(), result, &exception);
   if (FAILED(code)) error = Describe(member, code, code == DISP_E_EXCEPTION ? &exception : nullptr);
   SysFreeString(exception.bstrSource);
   SysFreeString(exception.bstrDescription);

@@ -5,15 +5,10 @@
 #include <new>
 #include <string>
 
+#include "common/this_module_win32.h"
+
 namespace orra {
 namespace {
-
-HMODULE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
-}
 
 // The path LoadTypeLibEx reads resource `library` from: the DLL's own path for the first
 // TYPELIB resource, the path followed by "\<number>" for another.

@@ -10,7 +10,9 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 
+#include "common/window_class_win32.h"
 #include "request/rtd_server.h"
 
 namespace orra {
@@ -32,6 +34,7 @@ class HiddenWindowTimer final : public MainThreadTimer {
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
   std::function<void()> on_tick_;
+  std::optional<WindowClass::Hold> class_hold_;  // before the window, so it goes after it
   HWND window_ = nullptr;
 };
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "addin/registration_host.h"
+#include "common/this_module_win32.h"
 #include "common/utf8.h"
 
 // MinGW's oleauto.h lacks these two, which its import library exports.
@@ -22,13 +23,6 @@ namespace {
 // A module path is at most this long even with the long-path prefix.
 constexpr DWORD kMaxModulePathChars = 32768;
 constexpr wchar_t kRegistrarResourceType[] = L"REGISTRY";
-
-HMODULE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
-}
 
 struct ReleaseTypeLib {
   void operator()(ITypeLib* library) const { library->Release(); }

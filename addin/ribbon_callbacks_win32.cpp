@@ -15,6 +15,7 @@
 #include "addin/ribbon_xml.h"
 #include "addin/shell_document_opener_win32.h"
 #include "common/env.h"
+#include "common/this_module_win32.h"
 
 namespace orra {
 namespace {
@@ -49,20 +50,13 @@ std::optional<std::u16string> ControlId(IDispatch* control) {
   return std::u16string(TextOf(id));
 }
 
-// The module these callbacks are linked into holds the icons: the DLL, or a test program.
-HMODULE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
-}
-
 // A picture of the icon type around the icon, or around no icon at all, which Excel draws as
 // a control without an image. The icon is loaded shared, so the system keeps it for the life
 // of the module and the picture must not own it.
 HRESULT IconPicture(std::optional<IconNumber> number, IDispatch** picture) {
   HICON icon = nullptr;
   if (number) {
+    // The module these callbacks are linked into holds the icons: the DLL, or a test program.
     icon = static_cast<HICON>(LoadImageW(ThisModule(), MAKEINTRESOURCEW(*number), IMAGE_ICON, 0, 0,
                                          LR_DEFAULTSIZE | LR_SHARED));
   }

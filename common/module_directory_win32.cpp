@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/module_directory.h"
+#include "common/this_module_win32.h"
 
 namespace orra {
 namespace {
@@ -14,13 +15,6 @@ std::u16string DirectoryOf(HMODULE module) {
   std::u16string text(reinterpret_cast<const char16_t*>(path), n);
   const size_t slash = text.find_last_of(u"\\/");
   return slash == std::u16string::npos ? std::u16string() : text.substr(0, slash + 1);
-}
-
-HMODULE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
 }
 
 }  // namespace

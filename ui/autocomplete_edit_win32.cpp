@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "common/mutex.h"
+#include "ui/scroll_track_position_win32.h"
 
 namespace orra {
 namespace {
@@ -18,25 +18,6 @@ constexpr wchar_t kRowSample[] = L"Hg";
 constexpr int kTextIndent = 2;
 // A row is never flatter than this, even when the font cannot be measured.
 constexpr int kMinRowHeight = 8;
-
-HMODULE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
-}
-
-// The list's window class lives while some list window does: a class left registered after the
-// DLL unloaded would send a reloaded DLL's windows to the old address of the procedure.
-struct ListClassUsers {
-  Mutex mutex;
-  int count ORRA_GUARDED_BY(mutex) = 0;
-};
-
-ListClassUsers& Users() {
-  static ListClassUsers users;
-  return users;
-}
 
 const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
@@ -111,36 +92,22 @@ std::optional<EditKey> EditKeyOf(WPARAM key) {
 
 CACListWnd::~CACListWnd() {
   if (window_ != nullptr) DestroyWindow(window_);
-  if (!holds_class_) return;
-  ListClassUsers& users = Users();
-  MutexLock lock(users.mutex);
-  if (--users.count == 0) UnregisterClassW(kListClass, ThisModule());
 }
 
 bool CACListWnd::Create(HWND owner) {
   if (window_ != nullptr) return true;
-  const HMODULE module = ThisModule();
-  ListClassUsers& users = Users();
-  MutexLock lock(users.mutex);
-  if (users.count == 0) {
-    WNDCLASSEXW window_class = {};
-    window_class.cbSize = sizeof(window_class);
-    // Redrawn whole on resizing; the bits under the short-lived pop-up are kept to restore.
-    window_class.style = CS_HREDRAW | CS_VREDRAW | CS_SAVEBITS;
-    window_class.lpfnWndProc = &CACListWnd::WindowProcedure;
-    window_class.hInstance = module;
-    window_class.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    window_class.lpszClassName = kListClass;
-    if (RegisterClassExW(&window_class) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-  }
+  // Redrawn whole on resizing; the bits under the short-lived pop-up are kept to restore.
+  static WindowClass list_class(kListClass, &CACListWnd::WindowProcedure, CS_HREDRAW | CS_VREDRAW | CS_SAVEBITS,
+                                LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
+  class_hold_ = list_class.Take();
+  if (!class_hold_) return false;
+  const HMODULE module = list_class.module();
   window_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kListClass, L"", WS_POPUP | WS_BORDER, 0, 0, 0, 0,
                             owner, nullptr, module, this);
   if (window_ == nullptr) {
-    if (users.count == 0) UnregisterClassW(kListClass, module);
+    class_hold_.reset();
     return false;
   }
-  ++users.count;
-  holds_class_ = true;
   scroll_bar_ = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | SBS_VERT, 0, 0, 0, 0, window_, nullptr, module, nullptr);
   return scroll_bar_ != nullptr;
 }
@@ -272,17 +239,12 @@ void CACListWnd::OnScroll(WORD request) {
       action = ScrollAction::kBottom;
       break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: {
-      // The 32-bit track position; the message's own is 16 bits wide.
-      SCROLLINFO info = {};
-      info.cbSize = sizeof(info);
-      info.fMask = SIF_TRACKPOS;
-      if (GetScrollInfo(scroll_bar_, SB_CTL, &info)) {
+    case SB_THUMBPOSITION:
+      if (const std::optional<int> track = ScrollTrackPosition(scroll_bar_, SB_CTL)) {
         action = ScrollAction::kThumb;
-        thumb = static_cast<std::size_t>(std::max(info.nTrackPos, 0));
+        thumb = static_cast<std::size_t>(std::max(*track, 0));
       }
       break;
-    }
     default:
       break;
   }

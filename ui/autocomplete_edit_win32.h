@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "common/window_class_win32.h"
 #include "ui/autocomplete_edit.h"
 
 namespace orra {
@@ -68,11 +69,10 @@ class CACListWnd {
   std::optional<std::size_t> RowAt(LPARAM point) const;
 
   CACEdit& edit_;
+  std::optional<WindowClass::Hold> class_hold_;  // before the window, so it goes after it
   HWND window_ = nullptr;
   HWND scroll_bar_ = nullptr;
   int row_height_ = 0;
-  // Whether this window counts among the class's users.
-  bool holds_class_ = false;
   // The top index drawn now; differs from the model's only while gliding.
   std::size_t drawn_top_ = 0;
 };

@@ -5,23 +5,13 @@
 #include <chrono>
 #include <memory>
 
+#include "testing/message_pump_win32.h"
+#include "testing/parent_window_win32.h"
+
 namespace orra {
 namespace {
 
 constexpr wchar_t kParentClass[] = L"OrraAutocompleteTestParent";
-
-// Delivers the thread's messages until `done` or `limit` has passed.
-template <typename Done>
-bool PumpUntil(Done done, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    Sleep(5);
-  }
-  return true;
-}
 
 std::wstring Text(HWND window) {
   wchar_t text[64] = {};
@@ -39,14 +29,7 @@ int ClientHeight(HWND window) {
 class CACEditTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WNDCLASSEXW window_class = {};
-    window_class.cbSize = sizeof(window_class);
-    window_class.lpfnWndProc = DefWindowProcW;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.lpszClassName = kParentClass;
-    RegisterClassExW(&window_class);
-    parent_ = CreateWindowExW(0, kParentClass, L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 300, nullptr,
-                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    parent_ = parent_window_.get();
     ASSERT_NE(parent_, nullptr) << "windows need a display or Wine's null driver";
     edit_window_ = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10, 200, 24, parent_,
                                    nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -60,8 +43,6 @@ class CACEditTest : public ::testing::Test {
   }
   void TearDown() override {
     edit_.reset();
-    if (parent_ != nullptr) DestroyWindow(parent_);
-    UnregisterClassW(kParentClass, GetModuleHandleW(nullptr));
   }
   HWND list() const { return edit_->list().window(); }
   int Rows() const { return edit_->list().row_height() > 0 ? ClientHeight(list()) / edit_->list().row_height() : 0; }
@@ -70,6 +51,8 @@ class CACEditTest : public ::testing::Test {
     return PeekMessageW(&message, parent_, kAutocompleteChoiceMessage, kAutocompleteChoiceMessage, PM_REMOVE) != 0;
   }
 
+  testing::ParentWindow parent_window_{kParentClass, DefWindowProcW, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                       {100, 100, 500, 400}};
   HWND parent_ = nullptr;
   HWND edit_window_ = nullptr;
   std::unique_ptr<CACEdit> edit_;
@@ -143,7 +126,7 @@ TEST_F(CACEditTest, MovingTheParentHidesTheList) {
   SetWindowTextW(edit_window_, L"价");
   ASSERT_TRUE(IsWindowVisible(list()));
   SetWindowPos(parent_, nullptr, 150, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(list()); }, std::chrono::seconds(3)));
+  EXPECT_TRUE(testing::PumpMessagesUntil([&] { return !IsWindowVisible(list()); }, std::chrono::seconds(3)));
 }
 
 TEST_F(CACEditTest, TheHintFillsTheEmptyUnfocusedBox) {

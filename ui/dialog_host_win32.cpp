@@ -2,14 +2,11 @@
 
 #include <algorithm>
 
+#include "common/this_module_win32.h"
+
 namespace orra {
 
-HINSTANCE ResourceModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&ResourceModule), &module);
-  return module;
-}
+HINSTANCE ResourceModule() { return ThisModule(); }
 
 DialogHost::~DialogHost() {
   if (window_ != nullptr) DestroyWindow(window_);

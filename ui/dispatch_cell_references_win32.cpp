@@ -6,6 +6,9 @@
 #include <span>
 #include <string>
 
+#include "addin/invoke_by_name_win32.h"
+#include "addin/variant_win32.h"
+
 namespace orra {
 namespace {
 
@@ -15,37 +18,10 @@ constexpr LONG kReferenceStyleA1 = 1;
 // range without asking.
 constexpr size_t kLongestRangeText = 8192;
 
-// A VARIANT cleared (its text or object freed) when it goes.
-class Variant {
- public:
-  Variant() { VariantInit(&value_); }
-  ~Variant() { VariantClear(&value_); }
-  Variant(const Variant&) = delete;
-  Variant& operator=(const Variant&) = delete;
-
-  VARIANT* get() { return &value_; }
-  const VARIANT& operator*() const { return value_; }
-
- private:
-  VARIANT value_;
-};
-
-// A property get of `name` on `object`, arguments in their documented order (Invoke takes them
-// reversed). DISPATCH_METHOD too, as VB clients call Excel's parameterised properties.
-HRESULT GetProperty(IDispatch* object, const wchar_t* name, std::span<VARIANT> arguments, Variant& result) {
-  if (object == nullptr) return E_POINTER;
-  std::wstring member(name);
-  LPOLESTR names[] = {member.data()};
-  DISPID id = DISPID_UNKNOWN;
-  HRESULT called = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-  if (FAILED(called)) return called;
-  std::array<VARIANT, 4> reversed{};
-  if (arguments.size() > reversed.size()) return DISP_E_BADPARAMCOUNT;
-  for (size_t i = 0; i < arguments.size(); ++i) reversed[arguments.size() - 1 - i] = arguments[i];
-  DISPPARAMS parameters = {arguments.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(arguments.size()),
-                           0};
-  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &parameters,
-                        result.get(), nullptr, nullptr);
+// A property get of `name` on `object`. DISPATCH_METHOD too, as VB clients call Excel's
+// parameterised properties.
+HRESULT GetProperty(IDispatch* object, const wchar_t* name, std::span<const VARIANT> arguments, Variant& result) {
+  return InvokeByName(object, name, DISPATCH_METHOD | DISPATCH_PROPERTYGET, arguments, result.get(), nullptr);
 }
 
 VARIANT Omitted() {

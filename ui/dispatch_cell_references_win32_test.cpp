@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "testing/message_pump_win32.h"
 #include "tools/xlhost/excel_objects_win32.h"
 #include "ui/dispatch_handoff_win32.h"
 
@@ -21,19 +22,6 @@ namespace orra {
 namespace {
 
 constexpr std::chrono::seconds kLimit{10};
-
-// Pumps this thread's messages (the calls marshalled into its apartment) until `done` or the
-// limit.
-bool PumpUntil(const std::atomic<bool>& done) {
-  const auto end = std::chrono::steady_clock::now() + kLimit;
-  while (!done.load()) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return true;
-}
 
 struct Apartment {
   Apartment() : joined(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
@@ -89,7 +77,7 @@ TEST_F(DispatchCellReferencesTest, AnotherThreadIsRefusedWithTheRawPointerAndSer
     }
     done = true;
   });
-  const bool finished = PumpUntil(done);
+  const bool finished = testing::PumpMessagesUntil([&] { return done.load(); }, kLimit);
   other.join();
   ASSERT_TRUE(finished) << "the other thread's calls were not served";
 

@@ -3,7 +3,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
+
+#include "ui/scroll_track_position_win32.h"
 
 namespace orra {
 namespace {
@@ -220,14 +223,9 @@ void ParameterRowsView::OnVScroll(WPARAM request) noexcept {
       ScrollTo(position_ + kPageUnits);
       break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: {
-      // The 32-bit track position; the message's own carries only 16 bits.
-      SCROLLINFO info = {};
-      info.cbSize = sizeof(info);
-      info.fMask = SIF_TRACKPOS;
-      if (GetScrollInfo(panel_, SB_VERT, &info)) ScrollTo(info.nTrackPos);
+    case SB_THUMBPOSITION:
+      if (const std::optional<int> track = ScrollTrackPosition(panel_, SB_VERT)) ScrollTo(*track);
       break;
-    }
     case SB_TOP:
       ScrollTo(0);
       break;

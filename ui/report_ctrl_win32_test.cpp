@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "testing/parent_window_win32.h"
+
 namespace orra {
 namespace {
 
@@ -29,24 +31,13 @@ class ReportCtrlTest : public ::testing::Test {
   void SetUp() override {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    WNDCLASSEXW window_class = {};
-    window_class.cbSize = sizeof(window_class);
-    window_class.lpfnWndProc = &ParentProcedure;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.lpszClassName = kParentClass;
-    RegisterClassExW(&window_class);
-    parent_ = CreateWindowExW(0, kParentClass, L"", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
+    parent_ = parent_window_.get();
     ASSERT_NE(parent_, nullptr);
     SetWindowLongPtrW(parent_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&notices_));
     list_ = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_ICON | LVS_EDITLABELS | LVS_NOSCROLL, 0, 0, 300,
                             200, parent_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)),
                             GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(list_, nullptr);
-  }
-
-  void TearDown() override {
-    if (parent_ != nullptr) DestroyWindow(parent_);
   }
 
   void AttachWithColumns() {
@@ -116,6 +107,8 @@ class ReportCtrlTest : public ::testing::Test {
   HWND list_ = nullptr;
   SortNotices notices_;
   CReportCtrl control_;
+  // Last, so the windows go before the control and the notices they use.
+  testing::ParentWindow parent_window_{kParentClass, &ParentProcedure, WS_OVERLAPPEDWINDOW, {0, 0, 400, 300}};
 };
 
 TEST_F(ReportCtrlTest, AttachingAndCreatingForceReportViewAndFullRowSelection) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/this_module_win32.h"
 #include "xll/process_environment.h"
 
 namespace orra {
@@ -14,13 +15,6 @@ std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), 
 
 std::u16string Utf16(const wchar_t* text, size_t length) {
   return std::u16string(reinterpret_cast<const char16_t*>(text), length);
-}
-
-HMODULE AddinModule() {
-  HMODULE module = nullptr;
-  ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&AddinModule), &module);
-  return module;
 }
 
 class Win32ProcessEnvironment final : public ProcessEnvironment {
@@ -48,7 +42,7 @@ class Win32ProcessEnvironment final : public ProcessEnvironment {
   }
 
   std::optional<std::u16string> AddinModulePath() override {
-    const HMODULE module = AddinModule();
+    const HMODULE module = ThisModule();
     if (module == nullptr) return std::nullopt;
     for (DWORD capacity = MAX_PATH; capacity <= kMaxModulePath; capacity *= 2) {
       std::wstring path(capacity, L'\0');

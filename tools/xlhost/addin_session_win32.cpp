@@ -4,7 +4,10 @@
 #include <olectl.h>
 
 #include <cstdio>
+#include <span>
 
+#include "addin/invoke_by_name_win32.h"
+#include "addin/variant_win32.h"
 #include "common/utf8.h"
 
 namespace orra::xlhost {
@@ -68,18 +71,6 @@ class EmptyCustomArray {
 
  private:
   SAFEARRAY* array_;
-};
-
-class OwnedVariant {
- public:
-  OwnedVariant() { VariantInit(&value_); }
-  ~OwnedVariant() { VariantClear(&value_); }
-  OwnedVariant(const OwnedVariant&) = delete;
-  OwnedVariant& operator=(const OwnedVariant&) = delete;
-  VARIANT* get() { return &value_; }
-
- private:
-  VARIANT value_;
 };
 
 // A picture answered by getImage holds an image when its handle is not null.
@@ -202,13 +193,13 @@ bool AddinSession::LoadRibbon(std::string& error) {
       return false;
     }
     if (!control.get_image.empty()) {
-      OwnedVariant picture;
+      Variant picture;
       const HRESULT answered = Callback(control.get_image, argument.get(), picture.get());
       if (Failed(answered, control.get_image + " for " + control.id, error)) all_answered = false;
       state.image_present = SUCCEEDED(answered) && HoldsImage(*picture.get());
     }
     if (!control.get_enabled.empty()) {
-      OwnedVariant enabled;
+      Variant enabled;
       const HRESULT answered = Callback(control.get_enabled, argument.get(), enabled.get());
       if (Failed(answered, control.get_enabled + " for " + control.id, error)) all_answered = false;
       const auto flag = BoolOf(*enabled.get());
@@ -226,23 +217,15 @@ bool AddinSession::LoadRibbon(std::string& error) {
 HRESULT AddinSession::Callback(const std::string& name, IDispatch* argument, VARIANT* result) {
   if (!callbacks_) return E_POINTER;
   const std::u16string wide = FromUtf8(name);
-  std::wstring text(wide.begin(), wide.end());
-  LPOLESTR names[] = {text.data()};
-  DISPID id = DISPID_UNKNOWN;
-  const HRESULT found = callbacks_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-  if (FAILED(found)) return found;
-  VARIANT arguments[1];
-  VariantInit(&arguments[0]);
-  DISPPARAMS params{arguments, nullptr, 0, 0};
-  if (argument != nullptr) {
-    V_VT(&arguments[0]) = VT_DISPATCH;
-    V_DISPATCH(&arguments[0]) = argument;  // lent for the call, as Office lends it
-    params.cArgs = 1;
-  }
+  const std::wstring text(wide.begin(), wide.end());
+  VARIANT lent;
+  VariantInit(&lent);
+  V_VT(&lent) = VT_DISPATCH;
+  V_DISPATCH(&lent) = argument;  // lent for the call, as Office lends it
+  const std::span<const VARIANT> arguments(&lent, argument != nullptr ? 1 : 0);
   EXCEPINFO exception{};
-  UINT bad_argument = 0;
-  const HRESULT called = callbacks_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result,
-                                            &exception, &bad_argument);
+  const HRESULT called =
+      InvokeByName(callbacks_.get(), text.c_str(), DISPATCH_METHOD, arguments, result, &exception);
   SysFreeString(exception.bstrSource);
   SysFreeString(exception.bstrDescription);
   SysFreeString(exception.bstrHelpFile);

@@ -83,6 +83,8 @@ constexpr Keyword kKeywords[] = {
 };
 
 constexpr size_t kAnyCount = std::numeric_limits<size_t>::max();
+// A control id or a column number is any that Win32 can hold.
+constexpr int32_t kAnyIndex = std::numeric_limits<int32_t>::max();
 
 struct Alignment {
   std::string_view word;
@@ -168,56 +170,124 @@ std::optional<std::vector<Token>> Tokenize(std::string_view line, std::string& e
   return tokens;
 }
 
+// The number `digits` spell in decimal, all of them.
+template <typename Number>
+std::optional<Number> DecimalNumber(std::string_view digits) {
+  Number number{};
+  const auto [end, failure] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  if (failure != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+  return number;
+}
+
 // The count an operand spells in decimal digits.
 bool ParseCount(const std::string& digits, size_t& count, std::string& error) {
-  const auto [end, failure] = std::from_chars(digits.data(), digits.data() + digits.size(), count);
-  if (failure == std::errc() && end == digits.data() + digits.size()) return true;
+  const auto number = DecimalNumber<size_t>(digits);
+  if (number) {
+    count = *number;
+    return true;
+  }
   error = "a count is wanted, not " + digits;
   return false;
 }
 
-// The operands of the steps that reach Excel's COM side.
-bool ParseExcelOperands(Step& step, const std::vector<Token>& tokens, std::string& error) {
-  const size_t operands = tokens.size() - 1;
-  auto exactly = [&](size_t count) -> bool {
-    if (operands == count) return true;
-    error = "takes " + std::to_string(count) + " operand" + (count == 1 ? "" : "s") + ", not " +
-            std::to_string(operands);
+// The operands of one step's line (tokens[0] is its keyword), read into the step. Every reading
+// that finds a fault leaves it in `error` and answers false (or none).
+class OperandReader {
+ public:
+  OperandReader(Step& step, const std::vector<Token>& tokens, std::string& error)
+      : step_(step), tokens_(tokens), error_(error) {}
+
+  size_t count() const { return tokens_.size() - 1; }
+
+  bool Exactly(size_t wanted) const {
+    if (count() == wanted) return true;
+    error_ = "takes " + std::to_string(wanted) + " operand" + (wanted == 1 ? "" : "s") + ", not " +
+             std::to_string(count());
     return false;
-  };
-  auto cell_at = [&](size_t index) -> bool {
-    if (tokens[index].quoted || !(step.cell = ParseA1(tokens[index].text))) {
-      error = "a cell reference such as B3 is wanted";
+  }
+
+  bool AtLeast(size_t wanted) const {
+    if (count() >= wanted) return true;
+    error_ = "takes at least " + std::to_string(wanted) + " operands, not " + std::to_string(count());
+    return false;
+  }
+
+  // A cell reference such as B3, into the step's cell.
+  bool CellAt(size_t index) const {
+    if (index >= tokens_.size() || tokens_[index].quoted || !(step_.cell = ParseA1(tokens_[index].text))) {
+      error_ = "a cell reference such as B3 is wanted";
       return false;
     }
     return true;
-  };
-  // One of two words, unquoted; `flag` is whether it was the first.
-  auto choice = [&](size_t index, std::string_view yes, std::string_view no) -> bool {
-    if (!tokens[index].quoted && (tokens[index].text == yes || tokens[index].text == no)) {
-      step.flag = tokens[index].text == yes;
+  }
+
+  // Every operand from `first` on, each a quoted text, onto the step's texts.
+  bool TextsFrom(size_t first) const {
+    for (size_t i = first; i < tokens_.size(); ++i) {
+      if (!tokens_[i].quoted) {
+        error_ = "operand " + std::to_string(i) + " (" + tokens_[i].text + ") must be a quoted text";
+        return false;
+      }
+      step_.texts.push_back(FromUtf8(tokens_[i].text));
+    }
+    return true;
+  }
+
+  // Unquoted decimal digits of a number from 0 to `most`; `wanted` says what it is in the error.
+  template <typename Number>
+  std::optional<Number> NumberAt(size_t index, Number most, std::string_view wanted) const {
+    const Token& token = tokens_[index];
+    const auto number = token.quoted ? std::nullopt : DecimalNumber<Number>(token.text);
+    if (number && !std::cmp_less(*number, 0) && !std::cmp_greater(*number, most)) return number;
+    error_ = std::string(wanted) + " is wanted, not " + token.text;
+    return std::nullopt;
+  }
+
+  // A count from 0 to `most`, into the step's count.
+  bool CountAt(size_t index, size_t most) const {
+    const auto number = NumberAt(index, most, "a count from 0 to " + std::to_string(most));
+    if (number) step_.count = *number;
+    return number.has_value();
+  }
+
+  // One of two words, unquoted; the step's flag is whether it was the first.
+  bool ChoiceAt(size_t index, std::string_view yes, std::string_view no) const {
+    const Token& token = tokens_[index];
+    if (!token.quoted && (token.text == yes || token.text == no)) {
+      step_.flag = token.text == yes;
       return true;
     }
-    error = std::string(yes) + " or " + std::string(no) + " is wanted, not " + tokens[index].text;
+    error_ = std::string(yes) + " or " + std::string(no) + " is wanted, not " + token.text;
     return false;
-  };
+  }
+
+ private:
+  Step& step_;
+  const std::vector<Token>& tokens_;
+  std::string& error_;
+};
+
+// The operands of the steps that reach Excel's COM side.
+bool ParseExcelOperands(Step& step, const std::vector<Token>& tokens, std::string& error) {
+  const OperandReader read(step, tokens, error);
+  const size_t operands = read.count();
   switch (step.kind) {
     case StepKind::kRegister:
-      if (operands > 1) return exactly(1);
+      if (operands > 1) return read.Exactly(1);
       if (operands == 1) step.word = tokens[1].text;
       return true;
     case StepKind::kUnregister:
     case StepKind::kDisconnect:
-      return exactly(0);
+      return read.Exactly(0);
     case StepKind::kConnect:
     case StepKind::kClick:
     case StepKind::kInvoke:
       if (step.kind == StepKind::kConnect && operands == 0) return true;
-      if (!exactly(1)) return false;
+      if (!read.Exactly(1)) return false;
       step.word = tokens[1].text;
       return true;
     case StepKind::kSelect: {
-      if (!exactly(1)) return false;
+      if (!read.Exactly(1)) return false;
       const auto reference = ParseRangeReference(FromUtf8(tokens[1].text));
       if (tokens[1].quoted || !reference || reference->sheet) {
         error = "a range of the sheet such as B2 or B2:C5 is wanted";
@@ -227,29 +297,22 @@ bool ParseExcelOperands(Step& step, const std::vector<Token>& tokens, std::strin
       return true;
     }
     case StepKind::kActivate:
-      return exactly(1) && cell_at(1);
+      return read.Exactly(1) && read.CellAt(1);
     case StepKind::kEdit:
-      return exactly(1) && choice(1, "begin", "end");
+      return read.Exactly(1) && read.ChoiceAt(1, "begin", "end");
     case StepKind::kAnswerMessages:
-      return exactly(1) && choice(1, "yes", "no");
+      return read.Exactly(1) && read.ChoiceAt(1, "yes", "no");
     case StepKind::kExpectMessage:
       if (operands < 1 || operands > 2) {
         error = "takes the text and, if wanted, the caption";
         return false;
       }
-      for (size_t i = 1; i < tokens.size(); ++i) {
-        if (!tokens[i].quoted) {
-          error = "operand " + std::to_string(i) + " (" + tokens[i].text + ") must be a quoted text";
-          return false;
-        }
-        step.texts.push_back(FromUtf8(tokens[i].text));
-      }
-      return true;
+      return read.TextsFrom(1);
     case StepKind::kExpectMessages:
     case StepKind::kExpectRibbonXmlBytes:
-      return exactly(1) && ParseCount(tokens[1].text, step.count, error);
+      return read.Exactly(1) && ParseCount(tokens[1].text, step.count, error);
     case StepKind::kExpectFormat:
-      if (!exactly(2) || !cell_at(1)) return false;
+      if (!read.Exactly(2) || !read.CellAt(1)) return false;
       if (!tokens[2].quoted) {
         error = "the format must be a quoted text";
         return false;
@@ -257,7 +320,7 @@ bool ParseExcelOperands(Step& step, const std::vector<Token>& tokens, std::strin
       step.texts.push_back(FromUtf8(tokens[2].text));
       return true;
     case StepKind::kExpectAlignment:
-      if (!exactly(2) || !cell_at(1)) return false;
+      if (!read.Exactly(2) || !read.CellAt(1)) return false;
       for (const Alignment& alignment : kAlignments) {
         if (!tokens[2].quoted && tokens[2].text == alignment.word) {
           step.alignment = alignment.value;
@@ -267,13 +330,13 @@ bool ParseExcelOperands(Step& step, const std::vector<Token>& tokens, std::strin
       error = "left, center, right or general is wanted, not " + tokens[2].text;
       return false;
     case StepKind::kExpectCalculation:
-      return exactly(1) && choice(1, "on", "off");
+      return read.Exactly(1) && read.ChoiceAt(1, "on", "off");
     case StepKind::kExpectRibbonImage:
     case StepKind::kExpectRibbonEnabled:
-      if (!exactly(2)) return false;
+      if (!read.Exactly(2)) return false;
       step.word = tokens[1].text;
-      return step.kind == StepKind::kExpectRibbonImage ? choice(2, "present", "none")
-                                                       : choice(2, "TRUE", "FALSE");
+      return step.kind == StepKind::kExpectRibbonImage ? read.ChoiceAt(2, "present", "none")
+                                                       : read.ChoiceAt(2, "TRUE", "FALSE");
     default:
       return false;
   }
@@ -281,62 +344,34 @@ bool ParseExcelOperands(Step& step, const std::vector<Token>& tokens, std::strin
 
 // The operands of the window steps: a quoted caption first, then for a control its id.
 bool ParseWindowOperands(Step& step, const std::vector<Token>& tokens, std::string& error) {
-  const size_t operands = tokens.size() - 1;
+  const OperandReader read(step, tokens, error);
+  const size_t operands = read.count();
   if (operands == 0 || !tokens[1].quoted) {
     error = "the window's caption is wanted first, as a quoted text";
     return false;
   }
   step.control.caption = FromUtf8(tokens[1].text);
-  auto exactly = [&](size_t count) -> bool {
-    if (operands == count) return true;
-    error = "takes " + std::to_string(count) + " operands, not " + std::to_string(operands);
-    return false;
+  auto control = [&] {
+    const auto id = read.NumberAt(2, kAnyIndex, "a control id");
+    if (id) step.control.id = *id;
+    return id.has_value();
   };
-  auto at_least = [&](size_t count) -> bool {
-    if (operands >= count) return true;
-    error = "takes at least " + std::to_string(count) + " operands, not " + std::to_string(operands);
-    return false;
-  };
-  auto number_at = [&](size_t index, int32_t& number, const char* what) -> bool {
-    const std::string& digits = tokens[index].text;
-    const auto [end, failure] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-    if (tokens[index].quoted || failure != std::errc() || end != digits.data() + digits.size() || number < 0) {
-      error = std::string(what) + " is wanted, not " + digits;
-      return false;
-    }
-    return true;
-  };
-  auto texts_from = [&](size_t first) -> bool {
-    for (size_t i = first; i < tokens.size(); ++i) {
-      if (!tokens[i].quoted) {
-        error = "operand " + std::to_string(i) + " (" + tokens[i].text + ") must be a quoted text";
-        return false;
-      }
-      step.texts.push_back(FromUtf8(tokens[i].text));
-    }
-    return true;
-  };
-  auto control = [&]() { return number_at(2, step.control.id, "a control id"); };
   switch (step.kind) {
     case StepKind::kWaitWindow: {
-      if (operands > 2) return exactly(2);
+      if (operands > 2) return read.Exactly(2);
       step.count = kDefaultWaitWindowMs;
       if (operands == 1) return true;
-      const std::string& digits = tokens[2].text;
-      const auto [end, failure] = std::from_chars(digits.data(), digits.data() + digits.size(), step.count);
-      if (tokens[2].quoted || failure != std::errc() || end != digits.data() + digits.size() || step.count > kMaxWaitMs) {
-        error = "a count of milliseconds up to " + std::to_string(kMaxWaitMs) + " is wanted, not " + digits;
-        return false;
-      }
-      return true;
+      const auto wait = read.NumberAt(2, kMaxWaitMs, "a count of milliseconds up to " + std::to_string(kMaxWaitMs));
+      if (wait) step.count = *wait;
+      return wait.has_value();
     }
     case StepKind::kSetText:
     case StepKind::kType:
     case StepKind::kChoose:
     case StepKind::kExpectText:
-      return exactly(3) && control() && texts_from(3);
+      return read.Exactly(3) && control() && read.TextsFrom(3);
     case StepKind::kKey: {
-      if (!exactly(3) || !control()) return false;
+      if (!read.Exactly(3) || !control()) return false;
       const std::string& name = tokens[3].text;
       for (const KeyName& key : kKeyNames) {
         if (!tokens[3].quoted && key.word == name) {
@@ -352,29 +387,23 @@ bool ParseWindowOperands(Step& step, const std::vector<Token>& tokens, std::stri
       return false;
     }
     case StepKind::kPress:
-      return exactly(2) && control();
+      return read.Exactly(2) && control();
     case StepKind::kSelectTree:
     case StepKind::kDoubleClickTree:
-      return at_least(3) && control() && texts_from(3);
+      return read.AtLeast(3) && control() && read.TextsFrom(3);
     case StepKind::kSelectRows:
-      return at_least(2) && control() && texts_from(3);
+      return read.AtLeast(2) && control() && read.TextsFrom(3);
     case StepKind::kExpectChecked:
-      if (!exactly(3) || !control()) return false;
-      if (!tokens[3].quoted && (tokens[3].text == "TRUE" || tokens[3].text == "FALSE")) {
-        step.flag = tokens[3].text == "TRUE";
-        return true;
-      }
-      error = "TRUE or FALSE is wanted, not " + tokens[3].text;
-      return false;
+      return read.Exactly(3) && control() && read.ChoiceAt(3, "TRUE", "FALSE");
     case StepKind::kExpectRows: {
-      if (!at_least(3) || !control()) return false;
-      int32_t column = 0;
-      if (!number_at(3, column, "a column number (0 for the first)")) return false;
-      step.count = static_cast<size_t>(column);
-      return texts_from(4);
+      if (!read.AtLeast(3) || !control()) return false;
+      const auto column = read.NumberAt(3, kAnyIndex, "a column number (0 for the first)");
+      if (!column) return false;
+      step.count = static_cast<size_t>(*column);
+      return read.TextsFrom(4);
     }
     case StepKind::kExpectWindow:
-      if (!exactly(2)) return false;
+      if (!read.Exactly(2)) return false;
       for (const PresenceName& name : kPresenceNames) {
         if (!tokens[2].quoted && tokens[2].text == name.word) {
           step.presence = name.presence;
@@ -384,7 +413,7 @@ bool ParseWindowOperands(Step& step, const std::vector<Token>& tokens, std::stri
       error = "visible, hidden or absent is wanted, not " + tokens[2].text;
       return false;
     case StepKind::kScreenshot:
-      if (!exactly(2)) return false;
+      if (!read.Exactly(2)) return false;
       if (!IsPlainFileName(tokens[2].text)) {
         error = "a file name of letters, digits, '.', '_' and '-' ending in .png is wanted, not " + tokens[2].text;
         return false;
@@ -399,39 +428,13 @@ bool ParseWindowOperands(Step& step, const std::vector<Token>& tokens, std::stri
 // The operands after the keyword and, for set, the raw rest of the line after the cell.
 bool ParseOperands(Step& step, const std::vector<Token>& tokens, std::string_view rest_after_cell,
                    std::string& error) {
-  const size_t operands = tokens.size() - 1;
-  auto cell_at = [&](size_t index) -> bool {
-    if (index >= tokens.size() || tokens[index].quoted || !(step.cell = ParseA1(tokens[index].text))) {
-      error = "a cell reference such as B3 is wanted";
-      return false;
-    }
-    return true;
-  };
-  auto exactly = [&](size_t count) -> bool {
-    if (operands == count) return true;
-    error = "takes " + std::to_string(count) + " operand" + (count == 1 ? "" : "s") + ", not " +
-            std::to_string(operands);
-    return false;
-  };
-  auto texts_from = [&](size_t first) -> bool {
-    for (size_t i = first; i < tokens.size(); ++i) {
-      if (!tokens[i].quoted) {
-        error = "operand " + std::to_string(i) + " (" + tokens[i].text + ") must be a quoted text";
-        return false;
-      }
-      step.texts.push_back(FromUtf8(tokens[i].text));
-    }
-    return true;
-  };
-  auto count_at = [&](size_t index, size_t limit) -> bool {
-    const std::string& digits = tokens[index].text;
-    const auto [end, failure] = std::from_chars(digits.data(), digits.data() + digits.size(), step.count);
-    if (tokens[index].quoted || failure != std::errc() || end != digits.data() + digits.size() || step.count > limit) {
-      error = "a count from 0 to " + std::to_string(limit) + " is wanted, not " + digits;
-      return false;
-    }
-    return true;
-  };
+  switch (SideOf(step.kind)) {
+    case StepSide::kExcel: return ParseExcelOperands(step, tokens, error);
+    case StepSide::kWindows: return ParseWindowOperands(step, tokens, error);
+    case StepSide::kWorkbook: break;
+  }
+  const OperandReader read(step, tokens, error);
+  const size_t operands = read.count();
   auto value_at = [&](size_t index) -> bool {
     if (tokens[index].quoted) {
       step.value = FromUtf8(tokens[index].text);
@@ -447,7 +450,7 @@ bool ParseOperands(Step& step, const std::vector<Token>& tokens, std::string_vie
   };
   switch (step.kind) {
     case StepKind::kOpen:
-      if (operands > 1) return exactly(1);
+      if (operands > 1) return read.Exactly(1);
       if (operands == 1) step.word = tokens[1].text;
       return true;
     case StepKind::kAdd:
@@ -457,9 +460,9 @@ bool ParseOperands(Step& step, const std::vector<Token>& tokens, std::string_vie
     case StepKind::kExpectStatusCleared:
     case StepKind::kEndRepeat:
     case StepKind::kNoteThreads:
-      return exactly(0);
+      return read.Exactly(0);
     case StepKind::kSet: {
-      if (!cell_at(1)) return false;
+      if (!read.CellAt(1)) return false;
       if (operands == 1) return true;  // clears the cell
       if (!rest_after_cell.empty() && rest_after_cell.front() == '=') {
         step.formula = ParseFormula(rest_after_cell, error);
@@ -475,9 +478,9 @@ bool ParseOperands(Step& step, const std::vector<Token>& tokens, std::string_vie
     }
     case StepKind::kCalc:
       if (operands == 0) return true;
-      return exactly(1) && cell_at(1);
+      return read.Exactly(1) && read.CellAt(1);
     case StepKind::kExpect: {
-      if (!exactly(2) || !cell_at(1)) return false;
+      if (!read.Exactly(2) || !read.CellAt(1)) return false;
       if (tokens[2].quoted) {
         step.value = FromUtf8(tokens[2].text);
         return true;
@@ -496,46 +499,46 @@ bool ParseOperands(Step& step, const std::vector<Token>& tokens, std::string_vie
         error = "takes a cell, the ProgID, the server and at least one topic";
         return false;
       }
-      return cell_at(1) && texts_from(2);
+      return read.CellAt(1) && read.TextsFrom(2);
     case StepKind::kExpectNoRtd:
-      return exactly(1) && cell_at(1);
+      return read.Exactly(1) && read.CellAt(1);
     case StepKind::kExpectRegistered:
-      if (!exactly(3)) return false;
+      if (!read.Exactly(3)) return false;
       step.word = tokens[1].text;
-      return texts_from(2);
+      return read.TextsFrom(2);
     case StepKind::kExpectNotRegistered:
-      if (!exactly(1)) return false;
+      if (!read.Exactly(1)) return false;
       step.word = tokens[1].text;
       return true;
     case StepKind::kExpectStatus:
-      return exactly(1) && texts_from(1);
+      return read.Exactly(1) && read.TextsFrom(1);
     case StepKind::kExpectAllocations: {
-      if (!exactly(1)) return false;
-      const std::string& digits = tokens[1].text;
-      const auto [end, failure] = std::from_chars(digits.data(), digits.data() + digits.size(), step.count);
-      if (failure != std::errc() || end != digits.data() + digits.size()) {
+      if (!read.Exactly(1)) return false;
+      const auto allocations = DecimalNumber<size_t>(tokens[1].text);
+      if (!allocations) {
         error = "a count of allocations is wanted";
         return false;
       }
+      step.count = *allocations;
       return true;
     }
     case StepKind::kWait:
     case StepKind::kThrottle:
-      return exactly(1) && count_at(1, kMaxWaitMs);
+      return read.Exactly(1) && read.CountAt(1, kMaxWaitMs);
     case StepKind::kWaitUntil:
-      if (operands != 2 && operands != 3) return exactly(3);
-      if (!cell_at(1) || !value_at(2)) return false;
+      if (operands != 2 && operands != 3) return read.Exactly(3);
+      if (!read.CellAt(1) || !value_at(2)) return false;
       if (operands == 2) {
         step.count = kDefaultWaitUntilMs;
         return true;
       }
-      return count_at(3, kMaxWaitMs);
+      return read.CountAt(3, kMaxWaitMs);
     case StepKind::kExpectTopics:
-      return exactly(1) && count_at(1, kAnyCount);
+      return read.Exactly(1) && read.CountAt(1, kAnyCount);
     case StepKind::kExpectRtdValue:
-      return exactly(2) && cell_at(1) && value_at(2);
+      return read.Exactly(2) && read.CellAt(1) && value_at(2);
     case StepKind::kFill: {
-      if (operands < 2) return exactly(2);
+      if (operands < 2) return read.Exactly(2);
       const std::string& range = tokens[1].text;
       const size_t colon = range.find(':');
       const auto first = colon == std::string::npos ? std::nullopt : ParseA1(range.substr(0, colon));
@@ -560,46 +563,13 @@ bool ParseOperands(Step& step, const std::vector<Token>& tokens, std::string_vie
       return step.formula.has_value();
     }
     case StepKind::kRepeat:
-      return exactly(1) && count_at(1, kMaxRepetitions);
+      return read.Exactly(1) && read.CountAt(1, kMaxRepetitions);
     case StepKind::kExpectThreads:
       if (operands == 0) return true;
-      return exactly(1) && count_at(1, kAnyCount);
-    case StepKind::kRegister:
-    case StepKind::kUnregister:
-    case StepKind::kConnect:
-    case StepKind::kDisconnect:
-    case StepKind::kClick:
-    case StepKind::kInvoke:
-    case StepKind::kSelect:
-    case StepKind::kActivate:
-    case StepKind::kEdit:
-    case StepKind::kAnswerMessages:
-    case StepKind::kExpectMessage:
-    case StepKind::kExpectMessages:
-    case StepKind::kExpectFormat:
-    case StepKind::kExpectAlignment:
-    case StepKind::kExpectCalculation:
-    case StepKind::kExpectRibbonImage:
-    case StepKind::kExpectRibbonEnabled:
-    case StepKind::kExpectRibbonXmlBytes:
-      return ParseExcelOperands(step, tokens, error);
-    case StepKind::kWaitWindow:
-    case StepKind::kSetText:
-    case StepKind::kType:
-    case StepKind::kKey:
-    case StepKind::kPress:
-    case StepKind::kChoose:
-    case StepKind::kSelectTree:
-    case StepKind::kDoubleClickTree:
-    case StepKind::kSelectRows:
-    case StepKind::kExpectText:
-    case StepKind::kExpectChecked:
-    case StepKind::kExpectRows:
-    case StepKind::kExpectWindow:
-    case StepKind::kScreenshot:
-      return ParseWindowOperands(step, tokens, error);
+      return read.Exactly(1) && read.CountAt(1, kAnyCount);
+    default:
+      return false;
   }
-  return false;
 }
 
 // Pairs every repeat with its end-repeat, innermost first.
@@ -639,6 +609,19 @@ std::string_view RestAfterCell(std::string_view line) {
 }
 
 }  // namespace
+
+StepSide SideOf(StepKind kind) {
+  if (kind >= StepKind::kWaitWindow) return StepSide::kWindows;
+  if (kind >= StepKind::kRegister) return StepSide::kExcel;
+  return StepSide::kWorkbook;
+}
+
+bool IsExpectation(StepKind kind) {
+  for (const Keyword& keyword : kKeywords) {
+    if (keyword.kind == kind) return keyword.word.starts_with("expect");
+  }
+  return false;
+}
 
 std::optional<std::vector<Step>> ParseScenario(const std::string& text, std::string& error) {
   std::vector<Step> steps;

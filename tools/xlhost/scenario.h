@@ -80,6 +80,18 @@ enum class StepKind {
   kScreenshot,      // screenshot "CAPTION" FILE.png
 };
 
+// Which part of the host a step drives. The kinds above are grouped by it, in this order, so a
+// new kind takes its side from its place.
+enum class StepSide {
+  kWorkbook,  // the workbook, the XLL's entries and the RTD servers its cells call
+  kExcel,     // Excel's COM side: the add-in session, the object model's state, message boxes
+  kWindows,   // the windows of the process
+};
+StepSide SideOf(StepKind kind);
+
+// Whether a step only compares what it finds with what the scenario expects: an expect- step.
+bool IsExpectation(StepKind kind);
+
 struct Step {
   StepKind kind = StepKind::kPrint;
   int line = 0;

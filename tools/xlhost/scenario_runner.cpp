@@ -93,6 +93,25 @@ int ScenarioRunner::Run(const std::vector<Step>& steps) {
 }
 
 bool ScenarioRunner::RunStep(const Step& step) {
+  switch (SideOf(step.kind)) {
+    case StepSide::kExcel:
+      if (IsExpectation(step.kind)) {
+        CheckExcel(step);
+      } else {
+        RunExcelStep(step);
+      }
+      return true;
+    case StepSide::kWindows:
+      if (step.kind == StepKind::kScreenshot) {
+        Screenshot(step);
+      } else if (IsExpectation(step.kind)) {
+        CheckWindow(step);
+      } else {
+        RunWindowStep(step);
+      }
+      return true;
+    case StepSide::kWorkbook: break;
+  }
   switch (step.kind) {
     case StepKind::kOpen: return Open(step);
     case StepKind::kAdd: RunAutoEntry(step, "xlAutoAdd"); return true;
@@ -139,46 +158,6 @@ bool ScenarioRunner::RunStep(const Step& step) {
     case StepKind::kExpectTopics:
     case StepKind::kExpectRtdValue:
     case StepKind::kExpectThreads: CheckRtd(step); return true;
-    case StepKind::kRegister:
-    case StepKind::kUnregister:
-    case StepKind::kConnect:
-    case StepKind::kDisconnect:
-    case StepKind::kClick:
-    case StepKind::kInvoke:
-    case StepKind::kSelect:
-    case StepKind::kActivate:
-    case StepKind::kEdit:
-    case StepKind::kAnswerMessages:
-      RunExcelStep(step);
-      return true;
-    case StepKind::kExpectMessage:
-    case StepKind::kExpectMessages:
-    case StepKind::kExpectFormat:
-    case StepKind::kExpectAlignment:
-    case StepKind::kExpectCalculation:
-    case StepKind::kExpectRibbonImage:
-    case StepKind::kExpectRibbonEnabled:
-    case StepKind::kExpectRibbonXmlBytes:
-      CheckExcel(step);
-      return true;
-    case StepKind::kWaitWindow:
-    case StepKind::kSetText:
-    case StepKind::kType:
-    case StepKind::kKey:
-    case StepKind::kPress:
-    case StepKind::kChoose:
-    case StepKind::kSelectTree:
-    case StepKind::kDoubleClickTree:
-    case StepKind::kSelectRows:
-      RunWindowStep(step);
-      return true;
-    case StepKind::kExpectText:
-    case StepKind::kExpectChecked:
-    case StepKind::kExpectRows:
-    case StepKind::kExpectWindow:
-      CheckWindow(step);
-      return true;
-    case StepKind::kScreenshot: Screenshot(step); return true;
     default: Check(step); return true;
   }
 }

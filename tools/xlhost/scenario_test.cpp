@@ -169,6 +169,24 @@ TEST(ScenarioTest, ReadsTheWindowSteps) {
   EXPECT_EQ(s[17].word, "insert_code-1.png");
 }
 
+// The runner and the parser send a step to its side by these two; the boundaries of each group
+// of kinds are where a misplaced kind would show.
+TEST(ScenarioTest, EveryStepKnowsItsSideAndWhetherItOnlyChecks) {
+  EXPECT_EQ(SideOf(StepKind::kOpen), StepSide::kWorkbook);
+  EXPECT_EQ(SideOf(StepKind::kExpectThreads), StepSide::kWorkbook);
+  EXPECT_EQ(SideOf(StepKind::kRegister), StepSide::kExcel);
+  EXPECT_EQ(SideOf(StepKind::kExpectRibbonXmlBytes), StepSide::kExcel);
+  EXPECT_EQ(SideOf(StepKind::kWaitWindow), StepSide::kWindows);
+  EXPECT_EQ(SideOf(StepKind::kScreenshot), StepSide::kWindows);
+
+  EXPECT_TRUE(IsExpectation(StepKind::kExpect));
+  EXPECT_TRUE(IsExpectation(StepKind::kExpectMessage));
+  EXPECT_TRUE(IsExpectation(StepKind::kExpectWindow));
+  EXPECT_FALSE(IsExpectation(StepKind::kAnswerMessages));
+  EXPECT_FALSE(IsExpectation(StepKind::kWaitWindow));
+  EXPECT_FALSE(IsExpectation(StepKind::kScreenshot));
+}
+
 TEST(ScenarioTest, ABadLineIsNamedWithWhatIsWrong) {
   struct Case {
     const char* text;
