@@ -18,6 +18,7 @@
 #include "addin/com_ptr_win32.h"
 #include "addin/office_interfaces.h"
 #include "addin/orra_excel.h"
+#include "testing/message_pump_win32.h"
 
 namespace orra {
 namespace {
@@ -43,18 +44,6 @@ bool ClassRegistered() {
   const std::wstring path = L"CLSID\\" + std::wstring(id.begin(), id.end());
   if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
   RegCloseKey(key);
-  return true;
-}
-
-template <typename Done>
-bool PumpUntil(Done done, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    Sleep(10);
-  }
   return true;
 }
 
@@ -544,12 +533,12 @@ TEST_F(OrraExcelUnderWine, ExcelDrivesTheRtdServerByNameWithReferenceAndValueArg
   EXPECT_EQ(result.lVal, 1);
 
   // The timer window tells Excel every two seconds to come for new values.
-  EXPECT_TRUE(PumpUntil([&] { return callback.notifications > 0; }, std::chrono::seconds(6)));
+  EXPECT_TRUE(testing::PumpMessagesUntil([&] { return callback.notifications > 0; }, std::chrono::seconds(6)));
 
   ASSERT_EQ(InvokeByName(rtd, L"ServerTerminate", {}, &result), S_OK);
   EXPECT_EQ(callback.references, 1) << "ServerTerminate lets the callback go";
   const int notified = callback.notifications;
-  PumpUntil([] { return false; }, std::chrono::milliseconds(2500));
+  testing::PumpMessagesUntil([] { return false; }, std::chrono::milliseconds(2500));
   EXPECT_EQ(callback.notifications, notified) << "the timer stops with the server";
 }
 

@@ -51,6 +51,7 @@
 #include "addin/office_interfaces.h"
 #include "addin/orra_excel.h"
 #include "addin/rtd_variants_win32.h"
+#include "addin/variant_win32.h"
 #include "bench/com/timed_rounds.h"
 #include "common/text_conversion.h"
 #include "common/utf8.h"
@@ -168,18 +169,6 @@ class SafeArray {
 
  private:
   SAFEARRAY* array_;
-};
-
-class Variant {
- public:
-  Variant() { VariantInit(&value_); }
-  ~Variant() { VariantClear(&value_); }
-  Variant(const Variant&) = delete;
-  Variant& operator=(const Variant&) = delete;
-  VARIANT* get() { return &value_; }
-
- private:
-  VARIANT value_;
 };
 
 // A COM object that lives on this program's stack: its reference count is not its lifetime.
