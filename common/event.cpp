@@ -20,6 +20,15 @@ void Event::Reset() {
 }
 
 bool Event::Wait(std::chrono::milliseconds timeout) {
+  // A wait of no time only looks at the flag. Handed to the condition variable, an expired
+  // deadline still costs a system call here and, with MinGW's threads under Wine, a timed
+  // wait rounded up to milliseconds: the connection thread ends every busy pass so.
+  if (timeout <= std::chrono::milliseconds::zero()) {
+    MutexLock lock(mutex_);
+    const bool was_set = set_;
+    if (auto_reset_) set_ = false;
+    return was_set;
+  }
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   MutexLock lock(mutex_);
   while (!set_) {

@@ -28,6 +28,19 @@ TEST(Event, ManualResetStaysSetUntilReset) {
   EXPECT_FALSE(event.Wait(milliseconds(1)));
 }
 
+TEST(Event, ZeroWaitOnlyLooksAtTheFlag) {
+  // The connection thread ends each busy pass with a wait of 0 ms; a zero wait that slept even
+  // a millisecond would cap it at a thousand frames a second.
+  constexpr int kWaits = 1000;
+  Event event(Event::Reset::kAuto);
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < kWaits; ++i) ASSERT_FALSE(event.Wait(milliseconds(0)));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(500));
+  event.Set();
+  EXPECT_TRUE(event.Wait(milliseconds(0)));
+  EXPECT_FALSE(event.Wait(milliseconds(0)));
+}
+
 TEST(Event, WakesAWaiterOnAnotherThread) {
   Event event(Event::Reset::kAuto);
   std::atomic<bool> woke{false};

@@ -56,7 +56,8 @@ std::unique_ptr<QueryJob> ConnectionLoop::NextJob() {
 
 void ConnectionLoop::SendJob(std::unique_ptr<QueryJob> job) {
   std::optional<ReceivedFrame> reply;
-  if (link_.SendFrame(job->message_code, job->bytes(), WireContext(job->context), &reply)) {
+  const PackedBody* packed = job->packed ? &*job->packed : nullptr;
+  if (link_.SendFrame(job->message_code, job->bytes(), packed, WireContext(job->context), &reply)) {
     if (reply) {
       DispatchFrame(*reply);
     } else if (job->message_code == MessageCode::kQuery) {

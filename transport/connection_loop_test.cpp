@@ -39,7 +39,7 @@ class FakeLink : public FrameLink {
     frame.body = current.body;
     return frame;
   }
-  bool SendFrame(uint32_t code, std::span<const uint8_t> body, uint32_t context,
+  bool SendFrame(uint32_t code, std::span<const uint8_t> body, const PackedBody*, uint32_t context,
                  std::optional<ReceivedFrame>*) override {
     if (throw_on_send) throw std::runtime_error("unexpected");
     if (send_failures > 0) {

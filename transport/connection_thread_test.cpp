@@ -21,7 +21,8 @@ class CountingLink : public FrameLink {
     return connectable.load();
   }
   std::optional<ReceivedFrame> ReceiveFrame() override { return std::nullopt; }
-  bool SendFrame(uint32_t code, std::span<const uint8_t>, uint32_t, std::optional<ReceivedFrame>*) override {
+  bool SendFrame(uint32_t code, std::span<const uint8_t>, const PackedBody*, uint32_t,
+                 std::optional<ReceivedFrame>*) override {
     if (throws.load() > 0) {
       --throws;
       throw std::runtime_error("socket layer surprised");

@@ -18,6 +18,9 @@ constexpr uint64_t kMaxInflateRatio = 1032;
 // the spare room the inflated body's buffer keeps.
 constexpr uint64_t kInflateSlackBytes = 1024;
 
+// The room a packed body must fit, or the body travels as it is.
+size_t PackingRoom(size_t body_length) { return 2 * body_length + 20; }
+
 // Reads n bytes into `buffer` (replacing its content), growing it step by step as they come.
 bool ReadGrowing(ByteStream& stream, ByteBuffer& buffer, size_t n) {
   buffer.Clear();
@@ -35,9 +38,19 @@ bool ReadGrowing(ByteStream& stream, ByteBuffer& buffer, size_t n) {
 
 }  // namespace
 
-bool FrameCodec::Encode(uint32_t code, std::span<const uint8_t> body, uint32_t context, ByteBuffer& out) {
+std::optional<PackedBody> FrameCodec::Pack(std::span<const uint8_t> body) {
+  size_t packed_length = PackingRoom(body.size());
+  auto zlib = PooledBlock::Create(packed_length);
+  if (!zlib) return std::nullopt;
+  if (!CompressBuffer(zlib->data(), packed_length, body.data(), body.size(), kCompressionLevel)) return PackedBody{};
+  zlib->Resize(packed_length);
+  return PackedBody{std::move(zlib)};
+}
+
+bool FrameCodec::Encode(uint32_t code, std::span<const uint8_t> body, uint32_t context, ByteBuffer& out,
+                        const PackedBody* packed) {
   if (body.size() > FrameHeader::kMaxBodyLength) return false;
-  const size_t room = 2 * body.size() + 20;
+  const size_t room = PackingRoom(body.size());
   if (!out.Reserve(FrameHeader::kSize + room)) return false;
   FrameHeader header;
   header.stamp = stamp_;
@@ -47,7 +60,12 @@ bool FrameCodec::Encode(uint32_t code, std::span<const uint8_t> body, uint32_t c
 
   size_t packed_length = room;
   uint8_t* payload = out.data() + FrameHeader::kSize;
-  if (CompressBuffer(payload, packed_length, body.data(), body.size(), kCompressionLevel)) {
+  if (packed != nullptr && packed->zlib) {
+    packed_length = packed->zlib->size();
+    if (packed_length > room) return false;
+    std::memcpy(payload, packed->zlib->data(), packed_length);
+    header.packed_length = static_cast<uint32_t>(packed_length);
+  } else if (packed == nullptr && CompressBuffer(payload, packed_length, body.data(), body.size(), kCompressionLevel)) {
     header.packed_length = static_cast<uint32_t>(packed_length);
   } else {
     if (!body.empty()) std::memcpy(payload, body.data(), body.size());

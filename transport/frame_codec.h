@@ -9,6 +9,7 @@
 #include <span>
 
 #include "common/compression.h"
+#include "common/pooled_block.h"
 #include "common/traffic_counters.h"
 #include "transport/byte_buffer.h"
 #include "transport/byte_stream.h"
@@ -19,6 +20,12 @@ namespace orra {
 struct ReceivedFrame {
   FrameHeader header;
   std::span<const uint8_t> body;  // valid until the codec's next Receive
+};
+
+// A body packed ahead of its frame by FrameCodec::Pack: zlib's bytes, or none when the body
+// does not pack into the frame's room and travels as it is.
+struct PackedBody {
+  std::unique_ptr<PooledBlock> zlib;
 };
 
 class FrameCodec {
@@ -33,8 +40,13 @@ class FrameCodec {
   explicit FrameCodec(TrafficCounters& traffic) : traffic_(traffic) {}
 
   // Header and body of a frame with the remembered stamp, into `out` (replacing its content).
-  // False when a buffer cannot be had or the body is longer than a frame may be.
-  bool Encode(uint32_t code, std::span<const uint8_t> body, uint32_t context, ByteBuffer& out);
+  // A body packed ahead (`packed`, from Pack) is written as it was packed; else it is packed
+  // here. False when a buffer cannot be had or the body is longer than a frame may be.
+  bool Encode(uint32_t code, std::span<const uint8_t> body, uint32_t context, ByteBuffer& out,
+              const PackedBody* packed = nullptr);
+  // Packs a body as Encode would, needing no codec: the thread that prepares a frame packs it,
+  // so that the thread that sends it only writes. Nothing when the pool fails.
+  static std::optional<PackedBody> Pack(std::span<const uint8_t> body);
 
   // Reads one frame. Nothing when a read fails, a length is beyond FrameHeader::kMaxBodyLength,
   // a packed body announces more than zlib can inflate it to, or it does not inflate to exactly

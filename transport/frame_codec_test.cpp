@@ -53,6 +53,48 @@ TEST(FrameCodec, CompressibleBodiesGoPackedAndComeBackWhole) {
   EXPECT_EQ(totals.frames_received, 1u);
 }
 
+// The query worker packs a job's body and the connection thread writes it: the frame must be
+// the one packing at send time makes.
+TEST(FrameCodec, BodiesPackedAheadMakeTheSameFrames) {
+  TrafficCounters traffic;
+  FrameCodec codec(traffic);
+  codec.set_stamp(0x5EED);
+  std::vector<uint8_t> compressible(900, 'a');
+  for (size_t i = 0; i < compressible.size(); i += 7) compressible[i] = static_cast<uint8_t>(i);
+  for (const std::vector<uint8_t>& body : {compressible, std::vector<uint8_t>{0x9C}, std::vector<uint8_t>{}}) {
+    const std::optional<PackedBody> packed = FrameCodec::Pack(body);
+    ASSERT_TRUE(packed);
+    ASSERT_TRUE(packed->zlib);
+    ByteBuffer ahead;
+    ASSERT_TRUE(codec.Encode(MessageCode::kQuery, body, 9, ahead, &*packed));
+    EXPECT_EQ(std::vector<uint8_t>(ahead.data(), ahead.data() + ahead.size()),
+              Encoded(codec, MessageCode::kQuery, body, 9));
+  }
+}
+
+// A body that did not pack ahead travels as it is, and is not packed again at send time.
+TEST(FrameCodec, BodyThatDidNotPackAheadTravelsAsItIs) {
+  TrafficCounters traffic;
+  FrameCodec codec(traffic);
+  const std::vector<uint8_t> body(40, 'z');
+  const PackedBody unpacked;
+  ByteBuffer out;
+  ASSERT_TRUE(codec.Encode(MessageCode::kQuery, body, 3, out, &unpacked));
+  const FrameHeader header = FrameHeader::Decode(out.data());
+  EXPECT_EQ(header.packed_length, 0u);
+  EXPECT_EQ(std::vector<uint8_t>(out.data() + FrameHeader::kSize, out.data() + out.size()), body);
+}
+
+TEST(FrameCodec, BodyPackedAheadLongerThanTheRoomIsRefused) {
+  TrafficCounters traffic;
+  FrameCodec codec(traffic);
+  const std::vector<uint8_t> body(10, 'x');
+  PackedBody packed{PooledBlock::Create(2 * body.size() + 21)};
+  ASSERT_TRUE(packed.zlib);
+  ByteBuffer out;
+  EXPECT_FALSE(codec.Encode(MessageCode::kQuery, body, 1, out, &packed));
+}
+
 // A peer may pack at any level: a frame packed at the best level (as the terminal's side may
 // send) reads back as one packed at the sender's own level does.
 TEST(FrameCodec, FramesPackedAtAnyLevelAreReceived) {

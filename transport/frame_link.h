@@ -21,8 +21,9 @@ class FrameLink {
   // In binary mode, one frame when one is waiting; nothing when none is (or on failure, after
   // which the link is closed). Always nothing in uQuery mode.
   virtual std::optional<ReceivedFrame> ReceiveFrame() = 0;
-  // Sends one frame. In uQuery mode the reply frame comes back in *reply. False on failure.
-  virtual bool SendFrame(uint32_t code, std::span<const uint8_t> body, uint32_t context,
+  // Sends one frame, its body packed ahead when `packed` is given. In uQuery mode the reply
+  // frame comes back in *reply. False on failure.
+  virtual bool SendFrame(uint32_t code, std::span<const uint8_t> body, const PackedBody* packed, uint32_t context,
                          std::optional<ReceivedFrame>* reply) = 0;
   virtual void Close() = 0;
   // How many connections the link has made so far. When the count moves on, frames sent over

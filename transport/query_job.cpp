@@ -21,6 +21,9 @@ std::unique_ptr<QueryJob> QueryJob::ForQuery(TopicId context, std::u16string_vie
   if (!job->payload) return nullptr;
   const size_t length = WriteQueryPayload(job->payload->data(), ToNarrowString(service), document);
   job->payload->Resize(length);
+  // Packed here, on the query worker, so that the connection thread, which every frame of the
+  // add-in passes through, only writes it.
+  job->packed = FrameCodec::Pack(job->bytes());
   return job;
 }
 

@@ -4,12 +4,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 
 #include "common/pooled_block.h"
 #include "common/topic_id.h"
 #include "common/traffic_counters.h"
+#include "transport/frame_codec.h"
 
 namespace orra {
 
@@ -20,6 +22,9 @@ struct QueryJob {
   int32_t attempts = 0;  // failed sends so far
   TopicId context = 0;  // the request's topic id for a query, 0 for a heartbeat; sent as the frame's context
   std::unique_ptr<PooledBlock> payload;
+  // The payload as its frame carries it, packed by the thread that made the job; none when it
+  // is to be packed as it is sent (a heartbeat, or a pool that ran out).
+  std::optional<PackedBody> packed;
 
   std::span<const uint8_t> bytes() const {
     return payload ? payload->bytes() : std::span<const uint8_t>();

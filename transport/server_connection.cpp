@@ -50,13 +50,13 @@ std::optional<ReceivedFrame> ServerConnection::ReceiveFrame() {
   return frame;
 }
 
-bool ServerConnection::SendFrame(uint32_t code, std::span<const uint8_t> body, uint32_t context,
-                                 std::optional<ReceivedFrame>* reply) {
+bool ServerConnection::SendFrame(uint32_t code, std::span<const uint8_t> body, const PackedBody* packed,
+                                 uint32_t context, std::optional<ReceivedFrame>* reply) {
   if (profile_.uquery_mode()) {
     *reply = uquery_.Exchange(code, body, context, codec_);
     return reply->has_value();
   }
-  if (!socket_.IsOpen() || !codec_.Encode(code, body, context, outgoing_) ||
+  if (!socket_.IsOpen() || !codec_.Encode(code, body, context, outgoing_, packed) ||
       !socket_.SendAll(outgoing_.data(), outgoing_.size())) {
     Close();
     return false;

@@ -30,7 +30,7 @@ class ServerConnection : public FrameLink {
   bool Connect(std::string* error = nullptr);
   bool CheckConnection() override;
   std::optional<ReceivedFrame> ReceiveFrame() override;
-  bool SendFrame(uint32_t code, std::span<const uint8_t> body, uint32_t context,
+  bool SendFrame(uint32_t code, std::span<const uint8_t> body, const PackedBody* packed, uint32_t context,
                  std::optional<ReceivedFrame>* reply) override;
   void Close() override;
   void Interrupt() override;

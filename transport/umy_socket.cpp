@@ -1,5 +1,6 @@
 #include "transport/umy_socket.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -66,6 +67,7 @@ void UMySocket::Adopt(TcpSocket socket) {
 void UMySocket::Close() {
   socket_.Close();
   received_.Release();
+  read_at_ = 0;
   queued_.Release();
 }
 
@@ -81,10 +83,24 @@ bool UMySocket::IsBroken() {
 bool UMySocket::HasData() { return WaitForData(0); }
 
 bool UMySocket::WaitForData(int timeout_ms) {
-  return !received_.empty() || socket_.WaitReadable(timeout_ms) == TcpSocket::Readiness::kReadable;
+  return BufferedBytes() > 0 || socket_.WaitReadable(timeout_ms) == TcpSocket::Readiness::kReadable;
+}
+
+size_t UMySocket::TakeBuffered(void* destination, size_t n) {
+  const size_t take = std::min(n, BufferedBytes());
+  if (take > 0) std::memcpy(destination, received_.data() + read_at_, take);
+  read_at_ += take;
+  if (read_at_ == received_.size()) {
+    received_.Clear();
+    read_at_ = 0;
+  }
+  return take;
 }
 
 bool UMySocket::ReceiveIntoBuffer() {
+  // What is left untaken (less than a read asked for) moves to the front once per receive.
+  received_.Consume(read_at_);
+  read_at_ = 0;
   if (received_.capacity() < kReadAhead && !received_.Reserve(kReadAhead)) return false;
   const size_t held = received_.size();
   const IoResult got = socket_.Receive(received_.data() + held, received_.capacity() - held);
@@ -93,13 +109,12 @@ bool UMySocket::ReceiveIntoBuffer() {
 }
 
 bool UMySocket::ReadExactly(void* destination, size_t n) {
-  if (received_.Take(destination, n)) return true;
+  if (BufferedBytes() >= n) return TakeBuffered(destination, n) == n;
   if (!socket_.IsOpen() || !ReceiveIntoBuffer()) return false;
-  if (received_.Take(destination, n)) return true;
+  if (BufferedBytes() >= n) return TakeBuffered(destination, n) == n;
 
   auto* out = static_cast<uint8_t*>(destination);
-  size_t have = received_.size();
-  received_.Take(out, have);
+  size_t have = TakeBuffered(out, n);
   while (have < n) {
     const IoResult got = socket_.Receive(out + have, n - have);
     if (got.status == IoStatus::kWouldBlock) {
@@ -113,11 +128,7 @@ bool UMySocket::ReadExactly(void* destination, size_t n) {
 }
 
 IoResult UMySocket::ReceiveSome(void* destination, size_t n) {
-  if (!received_.empty()) {
-    const size_t take = n < received_.size() ? n : received_.size();
-    received_.Take(destination, take);
-    return {IoStatus::kOk, take};
-  }
+  if (BufferedBytes() > 0) return {IoStatus::kOk, TakeBuffered(destination, n)};
   return socket_.Receive(destination, n);
 }
 
@@ -140,7 +151,8 @@ bool UMySocket::Queue(const void* bytes, size_t n) { return queued_.Append(bytes
 
 bool UMySocket::Flush() {
   const bool sent = SendAll(queued_.data(), queued_.size());
-  queued_.Release();
+  // Kept for the next batch: a server gathering answers queues and flushes thousands of times.
+  queued_.Clear();
   return sent;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "common/env.h"
@@ -52,17 +53,26 @@ class UMySocket : public ByteStream {
   // buffer whatever the outcome.
   bool Queue(const void* bytes, size_t n);
   bool Flush();
+  size_t QueuedBytes() const { return queued_.size(); }
 
   // Ends a call blocked on the socket in another thread.
   void Interrupt() { socket_.Interrupt(); }
 
-  size_t BufferedBytes() const { return received_.size(); }
+  size_t BufferedBytes() const { return received_.size() - read_at_; }
+  // The bytes read ahead and not yet taken; valid until the next read or Close.
+  std::span<const uint8_t> Buffered() const { return {received_.data() + read_at_, BufferedBytes()}; }
 
  private:
   bool ReceiveIntoBuffer();
+  // Copies up to n buffered bytes out; answers how many.
+  size_t TakeBuffered(void* destination, size_t n);
 
   TcpSocket socket_;
-  ByteBuffer received_;  // bytes read ahead
+  // Bytes read ahead; those before read_at_ are taken already. A read moves the cursor, not the
+  // bytes: a read-ahead of a few megabytes holds thousands of small frames, and moving the rest
+  // to the front after each would copy it thousands of times.
+  ByteBuffer received_;
+  size_t read_at_ = 0;
   ByteBuffer queued_;    // bytes waiting for Flush
 };
 

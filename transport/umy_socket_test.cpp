@@ -55,6 +55,26 @@ TEST_F(LoopbackPair, ReadsAreServedFromTheReadAheadFirst) {
   EXPECT_EQ(client_.BufferedBytes(), 0u);
 }
 
+// Reads take from the read-ahead by moving a cursor; the bytes not yet taken must survive the
+// next receive, in order, ahead of what it brings.
+TEST_F(LoopbackPair, UntakenBytesStayInOrderAcrossTheNextReceive) {
+  Open();
+  ServerSends("abcdefghijklmnopqrstuvwxyz");
+  ASSERT_TRUE(client_.WaitForData(5000));
+  char head[7] = {};
+  ASSERT_TRUE(client_.ReadExactly(head, 6));
+  EXPECT_STREQ(head, "abcdef");
+  // Whatever the first receive got, what is buffered is what follows the bytes taken.
+  const auto buffered = client_.Buffered();
+  EXPECT_EQ(std::string(buffered.begin(), buffered.end()),
+            std::string("ghijklmnopqrstuvwxyz").substr(0, buffered.size()));
+  ServerSends("0123456789");
+  char rest[31] = {};
+  ASSERT_TRUE(client_.ReadExactly(rest, 30));
+  EXPECT_STREQ(rest, "ghijklmnopqrstuvwxyz0123456789");
+  EXPECT_EQ(client_.BufferedBytes(), 0u);
+}
+
 TEST_F(LoopbackPair, AnExactReadLongerThanTheBufferWaitsForTheRest) {
   Open();
   std::thread writer([this] {

@@ -93,6 +93,24 @@ TEST(FaultModes, AServerThatClosesAtOnceNeverGetsAJobMoreThanFourTimes) {
   EXPECT_EQ(drops_of_7(), 1);
 }
 
+// Queries sent faster than they are answered reach the server together; its answers then leave
+// in batches, and each must still reach the query it answers.
+TEST(ConnectionToTheServer, ABurstOfQueriesIsAnsweredQueryByQuery) {
+  constexpr int kQueries = 600;
+  const std::u16string codes[] = {u"600000.SH", u"000001.SZ", u"600519.SH"};
+  const std::u16string closes[] = {u"10.52", u"12.3", u"1688"};
+  SampleServer sample;
+  ASSERT_TRUE(sample.ok());
+  QueryClient client(sample.BinaryProfile());
+  for (int i = 1; i <= kQueries; ++i) client.Post(static_cast<TopicId>(i), u"stock/close", codes[i % 3]);
+  ASSERT_TRUE(client.Start());
+  ASSERT_TRUE(WaitUntil([&] { return client.HasReply(kQueries) && sample.server().stats().queries == kQueries; }));
+  for (int i = 1; i <= kQueries; ++i) {
+    ASSERT_TRUE(WaitUntil([&] { return client.HasReply(static_cast<TopicId>(i)); })) << i;
+    EXPECT_EQ(client.FirstText(static_cast<TopicId>(i)), closes[i % 3]) << i;
+  }
+}
+
 TEST(ConnectionToTheServer, AnswersQueriesErrorsAndCountsHeartbeats) {
   SampleServer sample;
   ASSERT_TRUE(sample.ok());

@@ -68,11 +68,11 @@ TEST(UQueryExchange, ADamagedReplyFrameFailsTheExchangeAndForgetsTheSession) {
   ASSERT_TRUE(connection.Connect());
   std::optional<ReceivedFrame> reply;
   const uint8_t body[200] = {};
-  EXPECT_FALSE(connection.SendFrame(MessageCode::kQuery, body, 5, &reply));
+  EXPECT_FALSE(connection.SendFrame(MessageCode::kQuery, body, nullptr, 5, &reply));
   EXPECT_FALSE(connection.uquery().HasSession());
   sample.server().SetFault({});
   EXPECT_TRUE(connection.CheckConnection());
-  EXPECT_TRUE(connection.SendFrame(MessageCode::kQuery, body, 5, &reply));
+  EXPECT_TRUE(connection.SendFrame(MessageCode::kQuery, body, nullptr, 5, &reply));
   ASSERT_TRUE(reply);
   EXPECT_EQ(reply->header.context, 5u);
 }

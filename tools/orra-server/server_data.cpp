@@ -204,18 +204,35 @@ bool ServerData::LoadService(const std::string& path, const json& layout, std::s
     }
     service.match.emplace_back(index, Gbk(parameter.get<std::string>()));
   }
+  for (size_t r = 0; r < service.rows.size(); ++r) service.rows_by_key[RowKey(service, service.rows[r])].push_back(r);
   services_[Gbk(path)] = std::move(service);
   return true;
 }
 
-bool ServerData::RowMatches(const Service& service, const std::vector<std::vector<uint8_t>>& row,
-                            const ParsedQuery& query) const {
+namespace {
+// Each text after its length, so that no two lists of texts make the same key.
+void AppendKeyPart(std::u16string& key, const std::u16string& text) {
+  const auto length = static_cast<uint32_t>(text.size());
+  key.push_back(static_cast<char16_t>(length & 0xFFFF));
+  key.push_back(static_cast<char16_t>(length >> 16));
+  key += text;
+}
+}  // namespace
+
+std::u16string ServerData::RowKey(const Service& service, const std::vector<std::vector<uint8_t>>& row) {
+  std::u16string key;
+  for (const auto& [column, parameter] : service.match) AppendKeyPart(key, ValueText(service.columns[column].type, row[column]));
+  return key;
+}
+
+std::optional<std::u16string> ServerData::QueryKey(const Service& service, const ParsedQuery& query) {
+  std::u16string key;
   for (const auto& [column, parameter] : service.match) {
     const auto given = query.parameters.find(parameter);
-    if (given == query.parameters.end()) return false;
-    if (ValueText(service.columns[column].type, row[column]) != ToWideString(given->second)) return false;
+    if (given == query.parameters.end()) return std::nullopt;
+    AppendKeyPart(key, ToWideString(given->second));
   }
-  return true;
+  return key;
 }
 
 std::vector<uint8_t> ServerData::Answer(const ParsedQuery& query) const {
@@ -225,8 +242,10 @@ std::vector<uint8_t> ServerData::Answer(const ParsedQuery& query) const {
   if (service.error_gbk) return MakeErrorReply(*service.error_gbk);
   ResultSetWriter writer;
   for (const Column& column : service.columns) writer.AddColumn(column.name_gbk, column.type);
-  for (const auto& row : service.rows) {
-    if (RowMatches(service, row, query)) writer.AddRow(row);
+  const std::optional<std::u16string> key = QueryKey(service, query);
+  const auto matching = key ? service.rows_by_key.find(*key) : service.rows_by_key.end();
+  if (matching != service.rows_by_key.end()) {
+    for (size_t r : matching->second) writer.AddRow(service.rows[r]);
   }
   if (writer.RowCount() == 0 && !service.match.empty()) return MakeErrorReply(no_row_gbk_);
   return MakeTableReply(writer.Finish());

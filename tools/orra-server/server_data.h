@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -49,10 +50,15 @@ class ServerData {
     std::vector<std::vector<std::vector<uint8_t>>> rows;  // encoded values
     std::vector<std::pair<size_t, std::string>> match;   // column index, parameter name (GBK)
     std::optional<std::string> error_gbk;                // answer every query with this error
+    // The rows by the texts of their match columns (MatchKey), in file order: a query finds
+    // its rows by one lookup instead of converting and comparing every row's values.
+    std::unordered_map<std::u16string, std::vector<size_t>> rows_by_key;
   };
   bool LoadService(const std::string& path, const nlohmann::json& layout, std::string* error);
-  bool RowMatches(const Service& service, const std::vector<std::vector<uint8_t>>& row,
-                  const ParsedQuery& query) const;
+  // The key of a row's match columns, or of the parameters a query gives for them; nothing
+  // when the query lacks one of them.
+  static std::u16string RowKey(const Service& service, const std::vector<std::vector<uint8_t>>& row);
+  static std::optional<std::u16string> QueryKey(const Service& service, const ParsedQuery& query);
 
   std::map<std::string, Service> services_;  // by path, GBK
   std::string unknown_service_gbk_;

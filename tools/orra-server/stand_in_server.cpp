@@ -17,6 +17,8 @@ namespace orra::server {
 namespace {
 
 constexpr int kPollMs = 50;
+// Answers gathered before they are sent even while more queries are read ahead.
+constexpr size_t kMaxGatheredBytes = 256 * 1024;
 constexpr size_t kMaxHttpHead = 64 * 1024;
 constexpr size_t kMaxHttpBody = 512u << 20;
 
@@ -49,6 +51,14 @@ bool AwaitData(UMySocket& connection, const std::atomic<bool>& stopping) {
     if (connection.WaitForData(kPollMs)) return true;
   }
   return false;
+}
+
+// True when the read-ahead holds a whole frame, so that answering it needs no wait.
+bool WholeFrameBuffered(std::span<const uint8_t> buffered) {
+  if (buffered.size() < FrameHeader::kSize) return false;
+  const FrameHeader header = FrameHeader::Decode(buffered.data());
+  const uint64_t body = header.packed_length != 0 ? header.packed_length : header.body_length;
+  return buffered.size() - FrameHeader::kSize >= body;
 }
 
 bool Trickle(UMySocket& connection, const uint8_t* bytes, size_t n) {
@@ -144,9 +154,15 @@ void StandInServer::Spawn(TcpSocket socket, bool uquery) {
 
 void StandInServer::ServeBinary(UMySocket& connection) {
   FrameCodec codec(traffic_);
+  ByteBuffer encoded;
   int replies = 0;
   if (CurrentFault().kind == Fault::Kind::kCloseAfter && CurrentFault().count == 0) return;
-  while (AwaitData(connection, stopping_)) {
+  while (!stopping_.load()) {
+    // Answers wait while whole queries are read ahead, then leave in one send: a send per
+    // answer would cost the add-in a wake-up and a receive per answer.
+    if (!WholeFrameBuffered(connection.Buffered())) {
+      if (!connection.Flush() || !AwaitData(connection, stopping_)) return;
+    }
     const auto frame = codec.Receive(connection);
     if (!frame) return;
     if (frame->header.code == MessageCode::kHeartbeat) {
@@ -162,16 +178,18 @@ void StandInServer::ServeBinary(UMySocket& connection) {
       MutexLock lock(mutex_);
       ++stats_.queries;
     }
-    if (!SendReply(connection, codec, frame->header.context, reply, replies++)) return;
+    if (!SendReply(connection, codec, frame->header.context, reply, replies++, encoded)) return;
+    if (connection.QueuedBytes() >= kMaxGatheredBytes && !connection.Flush()) return;
   }
 }
 
 bool StandInServer::SendReply(UMySocket& connection, FrameCodec& codec, uint32_t context,
-                              std::span<const uint8_t> reply, int replies_sent) {
+                              std::span<const uint8_t> reply, int replies_sent, ByteBuffer& frame) {
   const Fault fault = CurrentFault();
   codec.set_stamp(0x51A70000u + static_cast<uint32_t>(replies_sent));
-  ByteBuffer frame;
   if (!codec.Encode(MessageCode::kQuery, reply, context, frame)) return false;
+  // A fault acts on the bytes of this answer alone: what was gathered before goes first.
+  if (fault.kind != Fault::Kind::kNone && !connection.Flush()) return false;
   uint8_t* bytes = frame.data();
   const size_t n = frame.size();
   switch (fault.kind) {
@@ -198,7 +216,7 @@ bool StandInServer::SendReply(UMySocket& connection, FrameCodec& codec, uint32_t
     case Fault::Kind::kNone:
       break;
   }
-  return connection.SendAll(bytes, n);
+  return connection.Queue(bytes, n);
 }
 
 void StandInServer::ServeUQuery(UMySocket& connection) {

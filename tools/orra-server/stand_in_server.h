@@ -66,9 +66,10 @@ class StandInServer {
   void Spawn(TcpSocket socket, bool uquery);
   void ServeBinary(UMySocket& connection);
   void ServeUQuery(UMySocket& connection);
-  // Sends a reply frame as the fault says; false when the connection is to be closed.
+  // Queues a reply frame (encoded into `frame`) for the connection's next flush, or sends it at
+  // once as the fault says; false when the connection is to be closed.
   bool SendReply(UMySocket& connection, FrameCodec& codec, uint32_t context, std::span<const uint8_t> reply,
-                 int replies_sent);
+                 int replies_sent, ByteBuffer& frame);
   std::string UQueryBody(const std::string& request_body);
   std::string NewToken();
   void Log(const std::string& line);
