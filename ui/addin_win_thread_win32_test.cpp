@@ -20,8 +20,10 @@
 #include "common/utilities.h"
 #include "request/sheet_write_queue.h"
 #include "store/orra_data.h"
+#include "testing/message_pump_win32.h"
 #include "testing/scratch_folder.h"
 #include "testing/test_env.h"
+#include "testing/window_text_win32.h"
 #include "ui/dialog_resources.h"
 
 namespace orra {
@@ -30,29 +32,9 @@ namespace {
 constexpr std::chrono::seconds kLimit{10};
 constexpr wchar_t kDialogClass[] = L"#32770";
 
-// Pumps this thread's messages (the owner window lives here) until `done` or the limit.
 template <typename Done>
 bool PumpUntil(Done done) {
-  const auto end = std::chrono::steady_clock::now() + kLimit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return true;
-}
-
-std::wstring TextOf(HWND window) {
-  wchar_t text[256] = {};
-  const int n = GetWindowTextW(window, text, 256);
-  return std::wstring(text, n > 0 ? n : 0);
-}
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  const int n = GetClassNameW(window, name, 64);
-  return std::wstring(name, n > 0 ? n : 0);
+  return testing::PumpMessagesUntil(done, kLimit);
 }
 
 // The dialog windows of `thread`, top-level, whatever their visibility.
@@ -61,7 +43,7 @@ std::vector<HWND> DialogsOf(DWORD thread) {
   EnumThreadWindows(
       thread,
       [](HWND window, LPARAM list) -> BOOL {
-        if (ClassOf(window) == kDialogClass) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        if (testing::ClassNameOf(window) == kDialogClass) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&found));
@@ -71,7 +53,7 @@ std::vector<HWND> DialogsOf(DWORD thread) {
 std::vector<HWND> DialogsCaptioned(DWORD thread, const std::wstring& caption) {
   std::vector<HWND> found;
   for (HWND window : DialogsOf(thread)) {
-    if (TextOf(window) == caption) found.push_back(window);
+    if (testing::WindowTextOf(window) == caption) found.push_back(window);
   }
   return found;
 }
@@ -204,22 +186,22 @@ TEST_F(AddinWinThreadTest, TheNavigatorIsMadeOnceFromItsTemplateAndShownAgainWit
   EXPECT_EQ(GetWindow(navigator, GW_OWNER), excel_window_) << "owned by Excel's main window";
   EXPECT_EQ(GetWindowThreadProcessId(navigator, nullptr), id_);
 
-  EXPECT_EQ(TextOf(GetDlgItem(navigator, IDOK)), L"确定");
-  EXPECT_EQ(TextOf(GetDlgItem(navigator, IDCANCEL)), L"取消");
+  EXPECT_EQ(testing::WindowTextOf(GetDlgItem(navigator, IDOK)), L"确定");
+  EXPECT_EQ(testing::WindowTextOf(GetDlgItem(navigator, IDCANCEL)), L"取消");
   const HWND tree = GetDlgItem(navigator, kNavigatorTree);
-  EXPECT_EQ(ClassOf(tree), WC_TREEVIEWW);
+  EXPECT_EQ(testing::ClassNameOf(tree), WC_TREEVIEWW);
   EXPECT_TRUE(HasStyle(tree, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT));
-  EXPECT_EQ(ClassOf(GetDlgItem(navigator, kNavigatorSearchBox)), L"Edit");
+  EXPECT_EQ(testing::ClassNameOf(GetDlgItem(navigator, kNavigatorSearchBox)), L"Edit");
   const HWND formula = GetDlgItem(navigator, kNavigatorFormulaBox);
   EXPECT_TRUE(HasStyle(formula, ES_MULTILINE | ES_READONLY));
   const HWND label = GetDlgItem(navigator, kNavigatorParameterLabel);
-  EXPECT_EQ(TextOf(label), L"参数列表：");
+  EXPECT_EQ(testing::WindowTextOf(label), L"参数列表：");
 
   // The panel: a child under the label, two pixels left of the formula box's client area, as
   // wide as that plus two and three times as tall.
   HWND panel = nullptr;
   for (HWND child = GetWindow(navigator, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (ClassOf(child) == kDialogClass) panel = child;
+    if (testing::ClassNameOf(child) == kDialogClass) panel = child;
   }
   ASSERT_NE(panel, nullptr);
   EXPECT_TRUE(IsWindowVisible(panel));
@@ -246,7 +228,7 @@ TEST_F(AddinWinThreadTest, TheNavigatorIsMadeOnceFromItsTemplateAndShownAgainWit
   ASSERT_TRUE(HiddenWithin(navigator));
   ASSERT_TRUE(Open(RibbonDialog::kIndicatorNavigator));
   EXPECT_EQ(VisibleDialog(L"函数插入"), navigator);
-  EXPECT_EQ(TextOf(GetDlgItem(navigator, kNavigatorSearchBox)), L"收盘价");
+  EXPECT_EQ(testing::WindowTextOf(GetDlgItem(navigator, kNavigatorSearchBox)), L"收盘价");
   EXPECT_EQ(DialogsOf(id_).size(), 1u);
 }
 
@@ -265,15 +247,15 @@ TEST_F(AddinWinThreadTest, TheInsertCodeDialogOpensBesideTheNavigatorAndOtherReq
   EXPECT_TRUE(HasStyle(GetDlgItem(insert_code, kInsertStockTree), TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT));
   for (const int list : {kInsertStockCandidates, kInsertStockSelected}) {
     const HWND view = GetDlgItem(insert_code, list);
-    EXPECT_EQ(ClassOf(view), WC_LISTVIEWW) << list;
+    EXPECT_EQ(testing::ClassNameOf(view), WC_LISTVIEWW) << list;
     EXPECT_EQ(GetWindowLongW(view, GWL_STYLE) & LVS_TYPEMASK, LVS_REPORT) << list;
     EXPECT_FALSE(HasStyle(view, LVS_SINGLESEL)) << "several rows may be selected";
   }
-  EXPECT_EQ(TextOf(GetDlgItem(insert_code, kInsertStockAddAll)), L">>");
-  EXPECT_EQ(TextOf(GetDlgItem(insert_code, kInsertStockAdd)), L">");
-  EXPECT_EQ(TextOf(GetDlgItem(insert_code, kInsertStockRemove)), L"<");
-  EXPECT_EQ(TextOf(GetDlgItem(insert_code, kInsertStockRemoveAll)), L"<<");
-  EXPECT_EQ(TextOf(GetDlgItem(insert_code, kInsertStockFillDown)), L"单元格所在列向下填充");
+  EXPECT_EQ(testing::WindowTextOf(GetDlgItem(insert_code, kInsertStockAddAll)), L">>");
+  EXPECT_EQ(testing::WindowTextOf(GetDlgItem(insert_code, kInsertStockAdd)), L">");
+  EXPECT_EQ(testing::WindowTextOf(GetDlgItem(insert_code, kInsertStockRemove)), L"<");
+  EXPECT_EQ(testing::WindowTextOf(GetDlgItem(insert_code, kInsertStockRemoveAll)), L"<<");
+  EXPECT_EQ(testing::WindowTextOf(GetDlgItem(insert_code, kInsertStockFillDown)), L"单元格所在列向下填充");
   EXPECT_EQ(SendDlgItemMessageW(insert_code, kInsertStockFillDown, BM_GETCHECK, 0, 0), BST_CHECKED)
       << "codes fill down the column by default";
   EXPECT_EQ(SendDlgItemMessageW(insert_code, kInsertStockFillRight, BM_GETCHECK, 0, 0), BST_UNCHECKED);

@@ -16,8 +16,10 @@
 
 #include "addin/ribbon_commands.h"
 #include "request/sheet_write_queue.h"
+#include "testing/message_pump_win32.h"
 #include "testing/scratch_folder.h"
 #include "testing/test_env.h"
+#include "testing/window_text_win32.h"
 #include "ui/addin_win_thread_win32.h"
 #include "ui/dialog_resources.h"
 #include "ui/navigator_model.h"
@@ -34,26 +36,7 @@ constexpr int kCodeEdit = ParameterPanel::kInputIdBase;
 
 template <typename Done>
 bool PumpUntil(Done done) {
-  const auto end = std::chrono::steady_clock::now() + kLimit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return true;
-}
-
-std::wstring TextOf(HWND window) {
-  wchar_t text[512] = {};
-  const int n = GetWindowTextW(window, text, 512);
-  return std::wstring(text, n > 0 ? n : 0);
-}
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  const int n = GetClassNameW(window, name, 64);
-  return std::wstring(name, n > 0 ? n : 0);
+  return testing::PumpMessagesUntil(done, kLimit);
 }
 
 // The visible top-level dialogs of `thread` captioned `caption`.
@@ -66,7 +49,7 @@ std::vector<HWND> VisibleDialogs(DWORD thread, const std::wstring& caption) {
       thread,
       [](HWND window, LPARAM parameter) -> BOOL {
         auto* s = reinterpret_cast<Search*>(parameter);
-        if (ClassOf(window) == kDialogClass && IsWindowVisible(window) && TextOf(window) == s->caption) {
+        if (testing::ClassNameOf(window) == kDialogClass && IsWindowVisible(window) && testing::WindowTextOf(window) == s->caption) {
           s->found.push_back(window);
         }
         return TRUE;
@@ -77,7 +60,7 @@ std::vector<HWND> VisibleDialogs(DWORD thread, const std::wstring& caption) {
 
 bool HasChildWithText(HWND parent, const std::wstring& text) {
   for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (TextOf(child) == text) return true;
+    if (testing::WindowTextOf(child) == text) return true;
   }
   return false;
 }
@@ -109,7 +92,7 @@ class DlgReportNavTest : public ::testing::Test {
     navigator_ = VisibleDialogs(thread_->thread_id(), L"函数插入")[0];
     tree_ = GetDlgItem(navigator_, kNavigatorTree);
     for (HWND child = GetWindow(navigator_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-      if (ClassOf(child) == kDialogClass) panel_ = child;
+      if (testing::ClassNameOf(child) == kDialogClass) panel_ = child;
     }
     ASSERT_NE(panel_, nullptr);
   }
@@ -176,8 +159,8 @@ TEST_F(DlgReportNavTest, TheTreeHoldsTheFoldersAndLeavesInFileOrder) {
   // once the focus leaves the empty box.
   SendMessageW(navigator_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tree_), TRUE);
   const HWND search_box = GetDlgItem(navigator_, kNavigatorSearchBox);
-  EXPECT_TRUE(PumpUntil([&] { return TextOf(search_box) == std::wstring(L"在此输入指标名称进行搜索"); }))
-      << TextOf(search_box).size();
+  EXPECT_TRUE(PumpUntil([&] { return testing::WindowTextOf(search_box) == std::wstring(L"在此输入指标名称进行搜索"); }))
+      << testing::WindowTextOf(search_box).size();
 }
 
 TEST_F(DlgReportNavTest, ALeafsCodeReachesTheFormulaBoxAndOkEnqueuesItAndHides) {
@@ -188,7 +171,7 @@ TEST_F(DlgReportNavTest, ALeafsCodeReachesTheFormulaBoxAndOkEnqueuesItAndHides) 
   SetWindowTextW(GetDlgItem(panel_, kCodeEdit), L"600000.sh");
   const std::wstring expected = L"=XDP(\"600000.sh\",\"close\")";
   const HWND formula_box = GetDlgItem(navigator_, kNavigatorFormulaBox);
-  EXPECT_TRUE(PumpUntil([&] { return TextOf(formula_box) == expected; })) << "got " << TextOf(formula_box).size();
+  EXPECT_TRUE(PumpUntil([&] { return testing::WindowTextOf(formula_box) == expected; })) << "got " << testing::WindowTextOf(formula_box).size();
 
   Press(IDOK);
   ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(navigator_); }));
