@@ -13,9 +13,9 @@
 namespace orra {
 namespace {
 
-// a < b in UTF-16 units, as u16string_view's operator< orders them, four units at a time:
-// sorting a hundred thousand names that share their first characters spends its time here.
-bool UnitsLess(std::u16string_view a, std::u16string_view b) {
+// The order of a and b in UTF-16 units, as u16string_view's compare gives it, four units at a
+// time: negative, zero or positive.
+int CompareUnits(std::u16string_view a, std::u16string_view b) {
   constexpr size_t kUnitsPerWord = sizeof(uint64_t) / sizeof(char16_t);
   const size_t common = std::min(a.size(), b.size());
   size_t i = 0;
@@ -26,9 +26,47 @@ bool UnitsLess(std::u16string_view a, std::u16string_view b) {
     if (wa != wb) break;
   }
   for (; i < common; ++i) {
-    if (a[i] != b[i]) return a[i] < b[i];
+    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
   }
-  return a.size() < b.size();
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// A leaf's name as the sort sees it: its first eight units packed so that comparing the words
+// as integers orders names as their units do (a short name padded with zero units). Sorting a
+// hundred thousand names spent most of its time walking from entry to name and back; with the
+// head in the key most comparisons never leave the array, and only names that agree in all
+// eight units compare their rest in the name block.
+struct SortKey {
+  static constexpr size_t kUnitsPerWord = 4;
+  static constexpr size_t kKeyUnits = 2 * kUnitsPerWord;
+
+  uint64_t head = 0;  // units 0-3, the first in the top bits
+  uint64_t tail = 0;  // units 4-7
+  size_t offset = 0;  // in the name block; increases in visit order
+  size_t length = 0;
+  size_t index = 0;   // the leaf's record
+
+  SortKey(std::u16string_view name, size_t name_offset, size_t record_index)
+      : head(Pack(name, 0)), tail(Pack(name, kUnitsPerWord)), offset(name_offset), length(name.size()), index(record_index) {}
+
+  static uint64_t Pack(std::u16string_view name, size_t first) {
+    uint64_t word = 0;
+    for (size_t k = first; k < first + kUnitsPerWord; ++k) word = word << 16 | (k < name.size() ? name[k] : 0u);
+    return word;
+  }
+};
+
+// The order of two keys' names. Equal packed units leave the lengths to decide while either
+// name ends within them (padding aside, every unit they share is equal); past them the rest of
+// the names does.
+int CompareNames(const SortKey& a, const SortKey& b, std::u16string_view names) {
+  if (a.head != b.head) return a.head < b.head ? -1 : 1;
+  if (a.tail != b.tail) return a.tail < b.tail ? -1 : 1;
+  if (a.length <= SortKey::kKeyUnits || b.length <= SortKey::kKeyUnits) {
+    return a.length == b.length ? 0 : (a.length < b.length ? -1 : 1);
+  }
+  constexpr size_t k = SortKey::kKeyUnits;
+  return CompareUnits(names.substr(a.offset + k, a.length - k), names.substr(b.offset + k, b.length - k));
 }
 
 }  // namespace
@@ -52,14 +90,9 @@ IndicatorDictionary::IndicatorDictionary(std::shared_ptr<const CRecordFile> file
   }
   const auto top = children.find(0);
   if (top == children.end()) return;
-  // Where each leaf's name lies in names_, in visit order; views are taken once names_ is whole.
-  struct Placed {
-    size_t offset;
-    size_t length;
-    size_t index;
-  };
-  std::vector<Placed> placed;
-  placed.reserve(nodes.size());
+  // Every leaf in visit order; views are taken once names_ is whole.
+  std::vector<SortKey> keys;
+  keys.reserve(nodes.size());
 
   // One frame per folder being expanded: its children and the next one to visit.
   std::vector<std::pair<const std::vector<size_t>*, size_t>> stack{{&top->second, 0}};
@@ -74,20 +107,25 @@ IndicatorDictionary::IndicatorDictionary(std::shared_ptr<const CRecordFile> file
     const Node& node = nodes[index];
     if (!node.is_folder) {
       const size_t offset = names_.size();
-      placed.push_back({offset, AppendWideOfGbk(names_, node.name, kMaxNameChars), index});
+      const size_t length = AppendWideOfGbk(names_, node.name, kMaxNameChars);
+      keys.emplace_back(std::u16string_view(names_).substr(offset, length), offset, index);
       continue;
     }
     if (!expanded.insert(node.id).second) continue;
     const auto sub = children.find(node.id);
     if (sub != children.end()) stack.emplace_back(&sub->second, 0);
   }
-  entries_.reserve(placed.size());
-  for (const Placed& p : placed) entries_.emplace_back(std::u16string_view(names_).substr(p.offset, p.length), p.index);
-  // Visit order among equal names is kept, so the first leaf met keeps its name.
-  const auto by_name = [](const Entry& a, const Entry& b) { return UnitsLess(a.first, b.first); };
-  std::stable_sort(entries_.begin(), entries_.end(), by_name);
-  const auto same_name = [](const Entry& a, const Entry& b) { return a.first == b.first; };
-  entries_.erase(std::unique(entries_.begin(), entries_.end(), same_name), entries_.end());
+  const std::u16string_view names(names_);
+  // Equal names fall in visit order, so the first leaf met keeps its name.
+  std::sort(keys.begin(), keys.end(), [names](const SortKey& a, const SortKey& b) {
+    const int order = CompareNames(a, b, names);
+    return order != 0 ? order < 0 : a.offset < b.offset;
+  });
+  entries_.reserve(keys.size());
+  for (size_t i = 0; i < keys.size(); ++i) {
+    if (i > 0 && CompareNames(keys[i - 1], keys[i], names) == 0) continue;
+    entries_.emplace_back(names.substr(keys[i].offset, keys[i].length), keys[i].index);
+  }
 }
 
 std::optional<size_t> IndicatorDictionary::Find(std::u16string_view name) const {
