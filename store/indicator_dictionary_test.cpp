@@ -49,10 +49,12 @@ TEST(IndicatorDictionaryTest, DepthFirstFromTheTopLevelFirstLeafOfANameWins) {
 
 TEST(IndicatorDictionaryTest, NamesAreOrderedByUtf16UnitsWhereverTheyFirstDiffer) {
   // GBK: 中 is U+4E2D, ＡＢ are U+FF21 U+FF22; the names differ at the first unit, inside and
-  // after the first four, or only in length.
+  // after the first four and the first eight, or only in length around the eighth.
   const std::string zhong = "\xD6\xD0", wide_a = "\xA3\xC1";
   const std::vector<std::string> names = {"abcdefgz", "abcdefga", "abcd", "abcde", zhong + "x", wide_a, "z",
-                                          "abcdefgh" + zhong, "abcdefgh" + wide_a, "abcdefgha", "abc"};
+                                          "abcdefgh" + zhong, "abcdefgh" + wide_a, "abcdefgha", "abc",
+                                          "abcdefgh", "abcdefg", "abcdefghab", "abcdefghaa", "abcdefg" + wide_a,
+                                          wide_a + "bcdefgh" + zhong, wide_a + "bcdefgh", "abcdefgi"};
   std::vector<RecordLayout> layouts;
   for (size_t i = 0; i < names.size(); ++i) layouts.push_back(Node(false, static_cast<int64_t>(i + 1), 0, names[i]));
   const IndicatorDictionary d(File(layouts));
@@ -64,6 +66,26 @@ TEST(IndicatorDictionaryTest, NamesAreOrderedByUtf16UnitsWhereverTheyFirstDiffer
     EXPECT_EQ(d.entries()[i].first, expected[i]) << i;
     EXPECT_EQ(d.Find(expected[i]), d.entries()[i].second);
   }
+}
+
+TEST(IndicatorDictionaryTest, NamesMetTwiceKeepTheFirstLeafWhateverTheirLength) {
+  // Names shorter than, as long as and longer than the eight units a sort key holds, each met
+  // three times in an order that is not the record order.
+  const IndicatorDictionary d(File({
+      Node(true, 1, 0, "F"),
+      Node(false, 2, 0, "abcdefghijkl"),
+      Node(false, 3, 1, "abcdefgh"),
+      Node(false, 4, 1, "abcdefghijkl"),
+      Node(false, 5, 0, "abcdefgh"),
+      Node(false, 6, 1, "ab"),
+      Node(false, 7, 0, "ab"),
+      Node(false, 8, 1, "abcdefghijkl"),
+      Node(false, 9, 1, "abcdefgh"),
+      Node(false, 10, 0, "abcdefghijkm"),
+      Node(false, 11, 1, "ab"),
+  }));
+  EXPECT_EQ(Entries(d), (std::vector<std::pair<std::string, int64_t>>{
+                            {"ab", 6}, {"abcdefgh", 3}, {"abcdefghijkl", 4}, {"abcdefghijkm", 10}}));
 }
 
 TEST(IndicatorDictionaryTest, ACycleOfFoldersEndsTheVisit) {
