@@ -31,23 +31,28 @@ int CompareUnits(std::u16string_view a, std::u16string_view b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+// Where a leaf's name lies in the name block, and its record.
+struct Placed {
+  size_t offset = 0;
+  size_t length = 0;
+  size_t index = 0;
+};
+
 // A leaf's name as the sort sees it: its first eight units packed so that comparing the words
-// as integers orders names as their units do (a short name padded with zero units). Sorting a
-// hundred thousand names spent most of its time walking from entry to name and back; with the
-// head in the key most comparisons never leave the array, and only names that agree in all
-// eight units compare their rest in the name block.
+// as integers orders names as their units do (a short name padded with zero units), and its
+// place in visit order. Sorting a hundred thousand names spent most of its time walking from
+// entry to name; with the head in the key most comparisons never leave the key array, and
+// only names that agree in all eight units compare their rest in the name block.
 struct SortKey {
   static constexpr size_t kUnitsPerWord = 4;
   static constexpr size_t kKeyUnits = 2 * kUnitsPerWord;
 
   uint64_t head = 0;  // units 0-3, the first in the top bits
   uint64_t tail = 0;  // units 4-7
-  size_t offset = 0;  // in the name block; increases in visit order
-  size_t length = 0;
-  size_t index = 0;   // the leaf's record
+  size_t visit = 0;   // in the placed leaves
 
-  SortKey(std::u16string_view name, size_t name_offset, size_t record_index)
-      : head(Pack(name, 0)), tail(Pack(name, kUnitsPerWord)), offset(name_offset), length(name.size()), index(record_index) {}
+  SortKey(std::u16string_view name, size_t visit_order)
+      : head(Pack(name, 0)), tail(Pack(name, kUnitsPerWord)), visit(visit_order) {}
 
   static uint64_t Pack(std::u16string_view name, size_t first) {
     uint64_t word = 0;
@@ -56,18 +61,30 @@ struct SortKey {
   }
 };
 
-// The order of two keys' names. Equal packed units leave the lengths to decide while either
-// name ends within them (padding aside, every unit they share is equal); past them the rest of
-// the names does.
-int CompareNames(const SortKey& a, const SortKey& b, std::u16string_view names) {
-  if (a.head != b.head) return a.head < b.head ? -1 : 1;
-  if (a.tail != b.tail) return a.tail < b.tail ? -1 : 1;
-  if (a.length <= SortKey::kKeyUnits || b.length <= SortKey::kKeyUnits) {
-    return a.length == b.length ? 0 : (a.length < b.length ? -1 : 1);
+// Orders two leaves' names. Equal packed units leave the lengths to decide while either name
+// ends within them (padding aside, every unit they share is equal); past them the rest of the
+// names does.
+class NameOrder {
+ public:
+  NameOrder(std::u16string_view names, const std::vector<Placed>& placed) : names_(names), placed_(placed) {}
+
+  int Compare(const SortKey& a, const SortKey& b) const {
+    if (a.head != b.head) return a.head < b.head ? -1 : 1;
+    if (a.tail != b.tail) return a.tail < b.tail ? -1 : 1;
+    const Placed& pa = placed_[a.visit];
+    const Placed& pb = placed_[b.visit];
+    if (pa.length <= SortKey::kKeyUnits || pb.length <= SortKey::kKeyUnits) {
+      return pa.length == pb.length ? 0 : (pa.length < pb.length ? -1 : 1);
+    }
+    constexpr size_t k = SortKey::kKeyUnits;
+    return CompareUnits(names_.substr(pa.offset + k, pa.length - k), names_.substr(pb.offset + k, pb.length - k));
   }
-  constexpr size_t k = SortKey::kKeyUnits;
-  return CompareUnits(names.substr(a.offset + k, a.length - k), names.substr(b.offset + k, b.length - k));
-}
+  bool operator()(const SortKey& a, const SortKey& b) const { return Compare(a, b) < 0; }
+
+ private:
+  std::u16string_view names_;
+  const std::vector<Placed>& placed_;
+};
 
 }  // namespace
 
@@ -82,17 +99,29 @@ IndicatorDictionary::IndicatorDictionary(std::shared_ptr<const CRecordFile> file
   std::vector<Node> nodes;
   nodes.reserve(records.count());
   std::unordered_map<int64_t, std::vector<size_t>> children;
+  // A folder's records usually follow one another: the list of the previous record's parent is
+  // kept at hand (a map's values stay where they are as it grows).
+  std::optional<int64_t> previous_parent;
+  std::vector<size_t>* siblings = nullptr;
+  size_t name_bytes = 0;
   for (size_t i = 0; i < records.count(); ++i) {
     const RecordKey record = records.KeyAt(i);
     if (record.id == 0) break;
     nodes.push_back({record.is_folder, record.id, record.name});
-    children[record.parent_id].push_back(i);
+    if (previous_parent != record.parent_id) {
+      previous_parent = record.parent_id;
+      siblings = &children[record.parent_id];
+    }
+    siblings->push_back(i);
+    name_bytes += record.name.size();
   }
   const auto top = children.find(0);
   if (top == children.end()) return;
-  // Every leaf in visit order; views are taken once names_ is whole.
-  std::vector<SortKey> keys;
-  keys.reserve(nodes.size());
+  // Every leaf in visit order; views are taken once names_ is whole. A byte gives at most one
+  // unit, so the block never grows (and copies itself) while the names go in.
+  std::vector<Placed> placed;
+  placed.reserve(nodes.size());
+  names_.reserve(name_bytes);
 
   // One frame per folder being expanded: its children and the next one to visit.
   std::vector<std::pair<const std::vector<size_t>*, size_t>> stack{{&top->second, 0}};
@@ -107,8 +136,7 @@ IndicatorDictionary::IndicatorDictionary(std::shared_ptr<const CRecordFile> file
     const Node& node = nodes[index];
     if (!node.is_folder) {
       const size_t offset = names_.size();
-      const size_t length = AppendWideOfGbk(names_, node.name, kMaxNameChars);
-      keys.emplace_back(std::u16string_view(names_).substr(offset, length), offset, index);
+      placed.push_back({offset, AppendWideOfGbk(names_, node.name, kMaxNameChars), index});
       continue;
     }
     if (!expanded.insert(node.id).second) continue;
@@ -116,15 +144,17 @@ IndicatorDictionary::IndicatorDictionary(std::shared_ptr<const CRecordFile> file
     if (sub != children.end()) stack.emplace_back(&sub->second, 0);
   }
   const std::u16string_view names(names_);
-  // Equal names fall in visit order, so the first leaf met keeps its name.
-  std::sort(keys.begin(), keys.end(), [names](const SortKey& a, const SortKey& b) {
-    const int order = CompareNames(a, b, names);
-    return order != 0 ? order < 0 : a.offset < b.offset;
-  });
+  std::vector<SortKey> keys;
+  keys.reserve(placed.size());
+  for (size_t i = 0; i < placed.size(); ++i) keys.emplace_back(names.substr(placed[i].offset, placed[i].length), i);
+  // Visit order among equal names is kept, so the first leaf met keeps its name.
+  const NameOrder order(names, placed);
+  std::stable_sort(keys.begin(), keys.end(), order);
   entries_.reserve(keys.size());
   for (size_t i = 0; i < keys.size(); ++i) {
-    if (i > 0 && CompareNames(keys[i - 1], keys[i], names) == 0) continue;
-    entries_.emplace_back(names.substr(keys[i].offset, keys[i].length), keys[i].index);
+    if (i > 0 && order.Compare(keys[i - 1], keys[i]) == 0) continue;
+    const Placed& leaf = placed[keys[i].visit];
+    entries_.emplace_back(names.substr(leaf.offset, leaf.length), leaf.index);
   }
 }
 
