@@ -1,6 +1,7 @@
 #include "store/indicator_dictionary.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <unordered_map>
@@ -41,8 +42,8 @@ struct Placed {
 // A leaf's name as the sort sees it: its first eight units packed so that comparing the words
 // as integers orders names as their units do (a short name padded with zero units), and its
 // place in visit order. Sorting a hundred thousand names spent most of its time walking from
-// entry to name; with the head in the key most comparisons never leave the key array, and
-// only names that agree in all eight units compare their rest in the name block.
+// entry to name; keyed on the head, the sort never leaves the key array, and only names that
+// agree in all eight units compare their rest in the name block.
 struct SortKey {
   static constexpr size_t kUnitsPerWord = 4;
   static constexpr size_t kKeyUnits = 2 * kUnitsPerWord;
@@ -51,6 +52,7 @@ struct SortKey {
   uint64_t tail = 0;  // units 4-7
   size_t visit = 0;   // in the placed leaves
 
+  SortKey() = default;
   SortKey(std::u16string_view name, size_t visit_order)
       : head(Pack(name, 0)), tail(Pack(name, kUnitsPerWord)), visit(visit_order) {}
 
@@ -60,6 +62,31 @@ struct SortKey {
     return word;
   }
 };
+
+// Sorts keys by their packed units, keeping the order of equal ones: a byte at a time from the
+// least significant, as a radix sort does, skipping the bytes that all keys share (names that
+// start alike, the zeros that pad short names). A comparison sort spent as much time as the
+// rest of the dictionary's building together.
+void SortByPackedUnits(std::vector<SortKey>& keys) {
+  constexpr size_t kDigits = 2 * sizeof(uint64_t);
+  constexpr size_t kBuckets = 256;
+  const auto digit = [](const SortKey& key, size_t d) -> size_t {
+    return d < sizeof(uint64_t) ? (key.tail >> (8 * d)) & 0xFF : (key.head >> (8 * (d - sizeof(uint64_t)))) & 0xFF;
+  };
+  std::vector<std::array<size_t, kBuckets>> counts(kDigits);
+  for (const SortKey& key : keys) {
+    for (size_t d = 0; d < kDigits; ++d) ++counts[d][digit(key, d)];
+  }
+  std::vector<SortKey> sorted(keys.size());
+  for (size_t d = 0; d < kDigits; ++d) {
+    std::array<size_t, kBuckets>& count = counts[d];
+    if (std::find(count.begin(), count.end(), keys.size()) != count.end()) continue;
+    size_t start = 0;
+    for (size_t& c : count) start += std::exchange(c, start);
+    for (const SortKey& key : keys) sorted[count[digit(key, d)]++] = key;
+    keys.swap(sorted);
+  }
+}
 
 // Orders two leaves' names. Equal packed units leave the lengths to decide while either name
 // ends within them (padding aside, every unit they share is equal); past them the rest of the
@@ -148,8 +175,16 @@ IndicatorDictionary::IndicatorDictionary(std::shared_ptr<const CRecordFile> file
   keys.reserve(placed.size());
   for (size_t i = 0; i < placed.size(); ++i) keys.emplace_back(names.substr(placed[i].offset, placed[i].length), i);
   // Visit order among equal names is kept, so the first leaf met keeps its name.
+  SortByPackedUnits(keys);
   const NameOrder order(names, placed);
-  std::stable_sort(keys.begin(), keys.end(), order);
+  // Names that agree in all their packed units are ordered by their lengths and the rest.
+  for (size_t first = 0; first < keys.size();) {
+    size_t end = first + 1;
+    while (end < keys.size() && keys[end].head == keys[first].head && keys[end].tail == keys[first].tail) ++end;
+    const auto begin = keys.begin();
+    if (end - first > 1) std::stable_sort(begin + static_cast<ptrdiff_t>(first), begin + static_cast<ptrdiff_t>(end), order);
+    first = end;
+  }
   entries_.reserve(keys.size());
   for (size_t i = 0; i < keys.size(); ++i) {
     if (i > 0 && order.Compare(keys[i - 1], keys[i]) == 0) continue;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <random>
 
 #include "store/gbk_text.h"
 #include "testing/terminal_files.h"
@@ -86,6 +88,30 @@ TEST(IndicatorDictionaryTest, NamesMetTwiceKeepTheFirstLeafWhateverTheirLength) 
   }));
   EXPECT_EQ(Entries(d), (std::vector<std::pair<std::string, int64_t>>{
                             {"ab", 6}, {"abcdefgh", 3}, {"abcdefghijkl", 4}, {"abcdefghijkm", 10}}));
+}
+
+TEST(IndicatorDictionaryTest, ManyNamesSharingHeadsLengthsAndTailsSortAsTheirUnits) {
+  // Names from a few characters (one and two bytes), 0 to 12 of them, many met more than once:
+  // each sort pass, each skipped byte and each run of equal packed units is exercised.
+  const std::vector<std::string> alphabet = {"a", "b", "\xD6\xD0", "\xA3\xC1", "\x81\x40"};
+  std::mt19937 random(7);
+  std::vector<RecordLayout> layouts;
+  std::map<std::u16string, int64_t> first_of_name;
+  for (int64_t id = 1; id <= 3000; ++id) {
+    std::string name;
+    const size_t length = random() % 13;
+    for (size_t k = 0; k < length; ++k) name += alphabet[random() % (k < 6 ? 2 : alphabet.size())];
+    layouts.push_back(Node(false, id, 0, name));
+    first_of_name.emplace(WideOfGbk(name, IndicatorDictionary::kMaxNameChars), id);
+  }
+  const IndicatorDictionary d(File(layouts));
+  ASSERT_EQ(d.size(), first_of_name.size());
+  size_t i = 0;
+  for (const auto& [name, id] : first_of_name) {
+    ASSERT_EQ(d.entries()[i].first, name) << i;
+    EXPECT_EQ(d.file().At(d.entries()[i].second).id, id) << i;
+    ++i;
+  }
 }
 
 TEST(IndicatorDictionaryTest, ACycleOfFoldersEndsTheVisit) {

@@ -34,8 +34,10 @@ VariableMap BuildVariables(const CRecordFile& system_dictionary, const LocalDate
     const RecordView record = system_dictionary.At(i);
     if (record.is_folder) continue;
     std::u16string name = WideOfGbk(record.name, COrraData::kMaxVariableChars);
-    if (variables.find(name) != variables.end()) continue;
-    variables.emplace(std::move(name), Cut(VariableValue(record, now), COrraData::kMaxVariableChars));
+    // One walk down the tree finds the name or where it goes.
+    const auto at = variables.lower_bound(name);
+    if (at != variables.end() && at->first == name) continue;
+    variables.emplace_hint(at, std::move(name), Cut(VariableValue(record, now), COrraData::kMaxVariableChars));
   }
   return variables;
 }
