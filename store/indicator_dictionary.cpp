@@ -68,22 +68,28 @@ struct SortKey {
 // start alike, the zeros that pad short names). A comparison sort spent as much time as the
 // rest of the dictionary's building together.
 void SortByPackedUnits(std::vector<SortKey>& keys) {
-  constexpr size_t kDigits = 2 * sizeof(uint64_t);
+  constexpr size_t kBytesPerWord = sizeof(uint64_t);
   constexpr size_t kBuckets = 256;
-  const auto digit = [](const SortKey& key, size_t d) -> size_t {
-    return d < sizeof(uint64_t) ? (key.tail >> (8 * d)) & 0xFF : (key.head >> (8 * (d - sizeof(uint64_t)))) & 0xFF;
-  };
-  std::vector<std::array<size_t, kBuckets>> counts(kDigits);
+  constexpr uint64_t kByteMask = 0xFF;
+  // Byte d of a key: the tail's bytes first, then the head's, each from the least significant.
+  const auto word_of = [](size_t d) { return d < kBytesPerWord ? &SortKey::tail : &SortKey::head; };
+  std::vector<std::array<size_t, kBuckets>> counts(2 * kBytesPerWord);
   for (const SortKey& key : keys) {
-    for (size_t d = 0; d < kDigits; ++d) ++counts[d][digit(key, d)];
+    uint64_t tail = key.tail, head = key.head;
+    for (size_t d = 0; d < kBytesPerWord; ++d, tail >>= 8, head >>= 8) {
+      ++counts[d][tail & kByteMask];
+      ++counts[kBytesPerWord + d][head & kByteMask];
+    }
   }
   std::vector<SortKey> sorted(keys.size());
-  for (size_t d = 0; d < kDigits; ++d) {
+  for (size_t d = 0; d < counts.size(); ++d) {
     std::array<size_t, kBuckets>& count = counts[d];
     if (std::find(count.begin(), count.end(), keys.size()) != count.end()) continue;
     size_t start = 0;
     for (size_t& c : count) start += std::exchange(c, start);
-    for (const SortKey& key : keys) sorted[count[digit(key, d)]++] = key;
+    const auto word = word_of(d);
+    const size_t shift = 8 * (d % kBytesPerWord);
+    for (const SortKey& key : keys) sorted[count[(key.*word >> shift) & kByteMask]++] = key;
     keys.swap(sorted);
   }
 }

@@ -18,7 +18,7 @@ std::u16string VariableValue(const RecordView& record, const LocalDateTime& now)
     case static_cast<int32_t>(ControlType::kDate):
       return ResolveRelativeDate(WideOfGbk(default_text, COrraData::kMaxVariableChars), now);
     case static_cast<int32_t>(ControlType::kChoiceList): {
-      const ChoiceList choices = ParseChoiceList(ParameterChoiceText(record));
+      const ChoiceList choices = ParseChoiceList(ParameterChoiceText(record), 1);
       return choices.empty() ? std::u16string() : choices.front().value();
     }
     default:
