@@ -22,7 +22,8 @@ bool IsSurrogate(char16_t u) { return u >= kFirstSurrogate && u <= kLastSurrogat
 
 // GBK -> UTF-16. A lead byte followed by a non-zero byte is read as a pair (valid or not, the
 // converter answers one unit for it); any other byte, a lead byte at the end or before a zero
-// included, is read alone.
+// included, is read alone. An irregular character's unit is 0, so that a conversion looks at
+// the marks only when it meets a 0, not at every character of every name the store loads.
 struct WideTable {
   char16_t single[kByteValues] = {};
   std::vector<char16_t> pairs = std::vector<char16_t>(kLeadCount * kByteValues);
@@ -45,6 +46,7 @@ struct WideTable {
           irregular_single.set(b);
         }
       }
+      if (irregular_single[b]) single[b] = 0;
     }
     for (unsigned lead = kFirstLead; lead <= kLastLead; ++lead) {
       for (unsigned trail = 1; trail < kByteValues; ++trail) {
@@ -69,12 +71,12 @@ struct WideTable {
       char16_t unit;
       if (IsLead(b) && i + 1 < length && in[i + 1] != 0) {
         const size_t index = (b - kFirstLead) * kByteValues + in[i + 1];
-        if (irregular_pairs[index]) return false;
         unit = pairs[index];
+        if (unit == 0 && irregular_pairs[index]) return false;
         i += 2;
       } else {
-        if (irregular_single[b]) return false;
         unit = single[b];
+        if (unit == 0 && irregular_single[b]) return false;
         i += 1;
       }
       if (room != 0) {

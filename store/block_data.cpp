@@ -90,7 +90,10 @@ class CBlockData::BodyDecoder {
       const int32_t scheme_id = Carry(scheme);
       // A member that names no security of this file cannot be listed; the next one may.
       if (security >= data_.securities_.size()) continue;
-      data_.members_.push_back({scheme_id, static_cast<int32_t>(security), carried_code});
+      MemberEntry& member = data_.members_.emplace_back();
+      member.scheme_id = scheme_id;
+      member.security_index = static_cast<int32_t>(security);
+      member.category_code = carried_code;
     }
   }
 

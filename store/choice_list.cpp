@@ -6,11 +6,11 @@
 
 namespace orra {
 
-ChoiceList ParseChoiceList(std::span<const uint8_t> bytes) {
+ChoiceList ParseChoiceList(std::span<const uint8_t> bytes, size_t max_items) {
   ChoiceList items;
   if (bytes.size() < 2) return items;
   std::string_view rest(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  for (size_t bar = rest.find('|'); bar != std::string_view::npos; bar = rest.find('|')) {
+  for (size_t bar = rest.find('|'); bar != std::string_view::npos && items.size() < max_items; bar = rest.find('|')) {
     const std::string_view item = rest.substr(0, bar);
     rest.remove_prefix(bar + 1);
     if (item.empty()) break;

@@ -20,8 +20,11 @@ struct ChoiceItem {
 
 using ChoiceList = std::vector<ChoiceItem>;
 
-// Parses `text` (GBK). A list shorter than 2 bytes has no items; text after the last "|" is not
-// an item; an empty item ends the list.
-ChoiceList ParseChoiceList(std::span<const uint8_t> text);
+inline constexpr size_t kAllChoices = SIZE_MAX;
+
+// Parses `text` (GBK), up to `max_items` items (a parameter's default needs only the first). A
+// list shorter than 2 bytes has no items; text after the last "|" is not an item; an empty item
+// ends the list.
+ChoiceList ParseChoiceList(std::span<const uint8_t> text, size_t max_items = kAllChoices);
 
 }  // namespace orra

@@ -26,6 +26,12 @@ TEST(ChoiceListTest, NoBarShortTextAndEmptyItemsEndTheList) {
   EXPECT_TRUE(Parse("|").empty());
   EXPECT_TRUE(Parse("").empty());
   EXPECT_EQ(Parse("a#1|b#2||c#3|").size(), 2u);
+  // Reading stops after as many items as asked for.
+  const ChoiceList first = ParseChoiceList(testing::BytesOf("a#1|b#2|c#3|"), 1);
+  ASSERT_EQ(first.size(), 1u);
+  EXPECT_EQ(first[0].value(), u"1");
+  EXPECT_EQ(ParseChoiceList(testing::BytesOf("a#1|b#2|"), 2).size(), 2u);
+  EXPECT_TRUE(ParseChoiceList(testing::BytesOf("a#1|b#2|"), 0).empty());
   const ChoiceList only_display = Parse("plain|");
   ASSERT_EQ(only_display.size(), 1u);
   EXPECT_EQ(only_display[0].value(), u"");

@@ -1,6 +1,7 @@
 #include "store/gbk_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "common/codepage936_table.h"
@@ -8,6 +9,8 @@
 
 namespace orra {
 namespace {
+
+constexpr size_t kStackConversionBytes = 64;
 
 bool IsLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 
@@ -49,6 +52,14 @@ std::string_view CutGbk(std::string_view text, size_t max_bytes) {
 }
 
 std::u16string WideOfGbk(std::string_view text, size_t max_chars) {
+  // Most texts are short names: converted on the stack first, a name that fits the string's
+  // own buffer costs no allocation (converting in place allocated a unit per byte).
+  if (text.size() <= kStackConversionBytes) {
+    std::array<char16_t, kStackConversionBytes> units;
+    // A byte gives at most one unit.
+    const size_t written = GbkToUtf16ByTable(text.data(), text.size(), units.data(), units.size());
+    return std::u16string(units.data(), std::min(written, max_chars));
+  }
   std::u16string wide = ToWideString(text);
   if (wide.size() > max_chars) wide.resize(max_chars);
   return wide;

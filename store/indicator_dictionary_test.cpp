@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <random>
 
 #include "store/gbk_text.h"
 #include "testing/terminal_files.h"
@@ -49,10 +51,12 @@ TEST(IndicatorDictionaryTest, DepthFirstFromTheTopLevelFirstLeafOfANameWins) {
 
 TEST(IndicatorDictionaryTest, NamesAreOrderedByUtf16UnitsWhereverTheyFirstDiffer) {
   // GBK: 中 is U+4E2D, ＡＢ are U+FF21 U+FF22; the names differ at the first unit, inside and
-  // after the first four, or only in length.
+  // after the first four and the first eight, or only in length around the eighth.
   const std::string zhong = "\xD6\xD0", wide_a = "\xA3\xC1";
   const std::vector<std::string> names = {"abcdefgz", "abcdefga", "abcd", "abcde", zhong + "x", wide_a, "z",
-                                          "abcdefgh" + zhong, "abcdefgh" + wide_a, "abcdefgha", "abc"};
+                                          "abcdefgh" + zhong, "abcdefgh" + wide_a, "abcdefgha", "abc",
+                                          "abcdefgh", "abcdefg", "abcdefghab", "abcdefghaa", "abcdefg" + wide_a,
+                                          wide_a + "bcdefgh" + zhong, wide_a + "bcdefgh", "abcdefgi"};
   std::vector<RecordLayout> layouts;
   for (size_t i = 0; i < names.size(); ++i) layouts.push_back(Node(false, static_cast<int64_t>(i + 1), 0, names[i]));
   const IndicatorDictionary d(File(layouts));
@@ -63,6 +67,50 @@ TEST(IndicatorDictionaryTest, NamesAreOrderedByUtf16UnitsWhereverTheyFirstDiffer
   for (size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(d.entries()[i].first, expected[i]) << i;
     EXPECT_EQ(d.Find(expected[i]), d.entries()[i].second);
+  }
+}
+
+TEST(IndicatorDictionaryTest, NamesMetTwiceKeepTheFirstLeafWhateverTheirLength) {
+  // Names shorter than, as long as and longer than the eight units a sort key holds, each met
+  // three times in an order that is not the record order.
+  const IndicatorDictionary d(File({
+      Node(true, 1, 0, "F"),
+      Node(false, 2, 0, "abcdefghijkl"),
+      Node(false, 3, 1, "abcdefgh"),
+      Node(false, 4, 1, "abcdefghijkl"),
+      Node(false, 5, 0, "abcdefgh"),
+      Node(false, 6, 1, "ab"),
+      Node(false, 7, 0, "ab"),
+      Node(false, 8, 1, "abcdefghijkl"),
+      Node(false, 9, 1, "abcdefgh"),
+      Node(false, 10, 0, "abcdefghijkm"),
+      Node(false, 11, 1, "ab"),
+  }));
+  EXPECT_EQ(Entries(d), (std::vector<std::pair<std::string, int64_t>>{
+                            {"ab", 6}, {"abcdefgh", 3}, {"abcdefghijkl", 4}, {"abcdefghijkm", 10}}));
+}
+
+TEST(IndicatorDictionaryTest, ManyNamesSharingHeadsLengthsAndTailsSortAsTheirUnits) {
+  // Names from a few characters (one and two bytes), 0 to 12 of them, many met more than once:
+  // each sort pass, each skipped byte and each run of equal packed units is exercised.
+  const std::vector<std::string> alphabet = {"a", "b", "\xD6\xD0", "\xA3\xC1", "\x81\x40"};
+  std::mt19937 random(7);
+  std::vector<RecordLayout> layouts;
+  std::map<std::u16string, int64_t> first_of_name;
+  for (int64_t id = 1; id <= 3000; ++id) {
+    std::string name;
+    const size_t length = random() % 13;
+    for (size_t k = 0; k < length; ++k) name += alphabet[random() % (k < 6 ? 2 : alphabet.size())];
+    layouts.push_back(Node(false, id, 0, name));
+    first_of_name.emplace(WideOfGbk(name, IndicatorDictionary::kMaxNameChars), id);
+  }
+  const IndicatorDictionary d(File(layouts));
+  ASSERT_EQ(d.size(), first_of_name.size());
+  size_t i = 0;
+  for (const auto& [name, id] : first_of_name) {
+    ASSERT_EQ(d.entries()[i].first, name) << i;
+    EXPECT_EQ(d.file().At(d.entries()[i].second).id, id) << i;
+    ++i;
   }
 }
 

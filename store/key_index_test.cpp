@@ -27,7 +27,7 @@ TEST(KeyIndexTest, DecodesTheTerminalsRecordsAndFindsByExactCode) {
   const std::optional<CKeyIndex> index = CKeyIndex::Decode(file);
   ASSERT_TRUE(index);
   ASSERT_EQ(index->count(), 2u);
-  EXPECT_EQ(index->securities()[1].wide_code, u"600000.sh");
+  EXPECT_EQ(index->securities()[1].WideCode(), u"600000.sh");
   ASSERT_NE(index->FindSecurity("000001.sz"), nullptr);
   EXPECT_EQ(index->FindSecurity("000001.sz")->name, u"平安银行");
   EXPECT_EQ(index->FindSecurity("000001"), nullptr);

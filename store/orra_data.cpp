@@ -18,7 +18,7 @@ std::u16string VariableValue(const RecordView& record, const LocalDateTime& now)
     case static_cast<int32_t>(ControlType::kDate):
       return ResolveRelativeDate(WideOfGbk(default_text, COrraData::kMaxVariableChars), now);
     case static_cast<int32_t>(ControlType::kChoiceList): {
-      const ChoiceList choices = ParseChoiceList(ParameterChoiceText(record));
+      const ChoiceList choices = ParseChoiceList(ParameterChoiceText(record), 1);
       return choices.empty() ? std::u16string() : choices.front().value();
     }
     default:
@@ -34,8 +34,10 @@ VariableMap BuildVariables(const CRecordFile& system_dictionary, const LocalDate
     const RecordView record = system_dictionary.At(i);
     if (record.is_folder) continue;
     std::u16string name = WideOfGbk(record.name, COrraData::kMaxVariableChars);
-    if (variables.find(name) != variables.end()) continue;
-    variables.emplace(std::move(name), Cut(VariableValue(record, now), COrraData::kMaxVariableChars));
+    // One walk down the tree finds the name or where it goes.
+    const auto at = variables.lower_bound(name);
+    if (at != variables.end() && at->first == name) continue;
+    variables.emplace_hint(at, std::move(name), Cut(VariableValue(record, now), COrraData::kMaxVariableChars));
   }
   return variables;
 }

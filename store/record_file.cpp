@@ -85,6 +85,9 @@ std::optional<size_t> CRecordFile::DecodeLayout(std::span<const uint8_t> file) {
 
 size_t CRecordFile::WalkSameLayout(std::span<const uint8_t> data) {
   const size_t fixed_and_payload = kFixedSize + static_cast<size_t>(payload_size_);
+  // As many places as the bytes could hold: a few percent of the file, and no regrowth across
+  // a hundred thousand records.
+  offsets_.reserve(data.size() / (fixed_and_payload + kTerminatorSize));
   size_t at = 0;
   while (data.size() - at >= fixed_and_payload + kTerminatorSize) {
     const uint8_t* record = data.data() + at;

@@ -9,11 +9,12 @@ namespace orra {
 SecurityEntry MakeSecurityEntry(std::string_view gbk_code, std::u16string name) {
   SecurityEntry entry;
   entry.code = std::string(CutGbk(gbk_code, SecurityEntry::kMaxCodeBytes));
-  entry.wide_code = WideOfGbk(entry.code, SecurityEntry::kMaxCodeChars);
   if (name.size() > SecurityEntry::kMaxNameChars) name.resize(SecurityEntry::kMaxNameChars);
   entry.name = std::move(name);
   return entry;
 }
+
+std::u16string SecurityEntry::WideCode() const { return WideOfGbk(code, kMaxCodeChars); }
 
 std::optional<size_t> FindSecurityIndex(const std::vector<SecurityEntry>& securities, std::string_view code) {
   const auto it = std::lower_bound(securities.begin(), securities.end(), code,

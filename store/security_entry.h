@@ -16,9 +16,12 @@ struct SecurityEntry {
   static constexpr size_t kMaxCodeChars = 15;
   static constexpr size_t kMaxNameChars = 31;
 
-  std::string code;        // GBK
-  std::u16string wide_code;
+  std::string code;  // GBK
   std::u16string name;
+
+  // The code in UTF-16, made when a list shows it: a load files every security twice (the key
+  // index and the market data) and a dialog shows few of them.
+  std::u16string WideCode() const;
 };
 
 // Makes an entry from file texts, cutting each to its width.

@@ -100,7 +100,7 @@ void InsertCodeModel::ListCategory(const CategoryEntry& category) {
 }
 
 bool InsertCodeModel::AppendRow(ReportList& list, const SecurityEntry& security) {
-  return AppendRow(list, security.wide_code, security.name);
+  return AppendRow(list, security.WideCode(), security.name);
 }
 
 bool InsertCodeModel::AppendRow(ReportList& list, std::u16string_view code, std::u16string_view name) {

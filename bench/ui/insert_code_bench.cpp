@@ -92,7 +92,7 @@ void BM_PlainScan(benchmark::State& state) {
     const std::optional<orra::IndexRange> members = market.MembersOf("A00000");
     for (size_t i = members->first; i <= members->second; ++i) {
       const orra::SecurityEntry& security = market.securities()[static_cast<size_t>(market.members()[i].security_index)];
-      rows.emplace_back(security.wide_code, security.name);
+      rows.emplace_back(security.WideCode(), security.name);
     }
     benchmark::DoNotOptimize(rows.data());
   }
