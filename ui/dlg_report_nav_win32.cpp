@@ -67,33 +67,55 @@ bool CDlgReportNav::OnInitDialog() {
 }
 
 void CDlgReportNav::FillTree() {
-  const HWND tree = GetDlgItem(window(), kNavigatorTree);
   const std::vector<IndicatorTreeNode>& nodes = model_->tree().nodes();
   items_.assign(nodes.size(), nullptr);
-  if (tree == nullptr) return;
+  children_.assign(nodes.size(), {});
+  children_inserted_.assign(nodes.size(), false);
+  std::vector<size_t> top_level;
   for (size_t index = 0; index < nodes.size(); ++index) {
-    const IndicatorTreeNode& node = nodes[index];
-    HTREEITEM parent = TVI_ROOT;
-    if (node.parent) {
-      // A node whose folder the view refused has nowhere to go.
-      if (*node.parent >= items_.size() || items_[*node.parent] == nullptr) continue;
-      parent = items_[*node.parent];
-    }
-    TVINSERTSTRUCTW insert = {};
-    insert.hParent = parent;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_PARAM;
-    insert.item.pszText = const_cast<wchar_t*>(Wide(node.text));
-    insert.item.lParam = static_cast<LPARAM>(index);
-    items_[index] = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-  }
-  // Only names whose item exists can be chosen; a name already offered keeps its first node.
-  for (const SearchCandidate& candidate : model_->tree().candidates()) {
-    if (candidate.node < items_.size() && items_[candidate.node] != nullptr) {
-      search_.AddCandidate(candidate.name, candidate.node);
+    if (!nodes[index].parent) {
+      top_level.push_back(index);
+    } else if (*nodes[index].parent < nodes.size()) {
+      children_[*nodes[index].parent].push_back(index);
     }
   }
+  const HWND tree = GetDlgItem(window(), kNavigatorTree);
+  if (tree == nullptr) return;
+  // A large terminal's 100 000 items take seconds to insert under Wine; a folder's children go
+  // in when it is first expanded, so the first opening inserts only the top level.
+  for (const size_t index : top_level) InsertItem(tree, index, TVI_ROOT);
+  // Every node can be reached: a choice inserts the folders above it first.
+  for (const SearchCandidate& candidate : model_->tree().candidates()) search_.AddCandidate(candidate.name, candidate.node);
   InvalidateRect(tree, nullptr, TRUE);
+}
+
+void CDlgReportNav::InsertItem(HWND tree, size_t node, HTREEITEM parent) {
+  TVINSERTSTRUCTW insert = {};
+  insert.hParent = parent;
+  insert.hInsertAfter = TVI_LAST;
+  insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN;
+  insert.item.pszText = const_cast<wchar_t*>(Wide(model_->tree().nodes()[node].text));
+  insert.item.lParam = static_cast<LPARAM>(node);
+  // The expand button of a folder whose children are not inserted yet.
+  insert.item.cChildren = children_[node].empty() ? 0 : 1;
+  items_[node] = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+void CDlgReportNav::InsertChildren(size_t folder) {
+  if (folder >= items_.size() || children_inserted_[folder] || items_[folder] == nullptr) return;
+  children_inserted_[folder] = true;
+  const HWND tree = GetDlgItem(window(), kNavigatorTree);
+  for (const size_t child : children_[folder]) InsertItem(tree, child, items_[folder]);
+}
+
+HTREEITEM CDlgReportNav::ItemOf(size_t node) {
+  if (node >= items_.size()) return nullptr;
+  if (items_[node] != nullptr) return items_[node];
+  const std::optional<size_t> parent = model_->tree().nodes()[node].parent;
+  // A node whose folder the view refused has nowhere to go.
+  if (!parent || ItemOf(*parent) == nullptr) return nullptr;
+  InsertChildren(*parent);
+  return items_[node];
 }
 
 void CDlgReportNav::PlacePanel() {
@@ -136,10 +158,12 @@ void CDlgReportNav::OnSelectionChanged(HTREEITEM item) {
 
 void CDlgReportNav::OnSearchChoice() {
   const std::optional<size_t> node = model_->ChooseSearchText(WindowText(GetDlgItem(window(), kNavigatorSearchBox)));
-  if (!node || *node >= items_.size() || items_[*node] == nullptr) return;
+  if (!node) return;
+  const HTREEITEM item = ItemOf(*node);
+  if (item == nullptr) return;
   const HWND tree = GetDlgItem(window(), kNavigatorTree);
-  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items_[*node]));
-  MarkDropHighlight(items_[*node]);
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+  MarkDropHighlight(item);
 }
 
 void CDlgReportNav::OnTick() {
@@ -189,6 +213,13 @@ std::optional<INT_PTR> CDlgReportNav::OnMessage(UINT message, WPARAM wparam, LPA
         // Marked while it is still about to become the selection: Wine's tree ignores a drop
         // highlight asked for the item that already is. FALSE lets the selection change.
         MarkDropHighlight(item);
+        SetWindowLongPtrW(window(), DWLP_MSGRESULT, FALSE);
+        return TRUE;
+      }
+      if (header->code == TVN_ITEMEXPANDINGW) {
+        const auto* change = reinterpret_cast<const NMTREEVIEWW*>(lparam);
+        if ((change->action & TVE_EXPAND) != 0) InsertChildren(static_cast<size_t>(change->itemNew.lParam));
+        // FALSE lets the folder expand.
         SetWindowLongPtrW(window(), DWLP_MSGRESULT, FALSE);
         return TRUE;
       }

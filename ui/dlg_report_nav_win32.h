@@ -5,8 +5,8 @@
 // requests, so its contents survive. Its 250 ms timer (4353) runs while it is shown.
 //
 // The windows only carry what NavigatorModel decides: the tree view holds the model's nodes in
-// their order (each item's lParam is its node's index), the search box (a CACEdit) offers the
-// model's candidates and reports its choices here, the timer asks the model for the formula from
+// their order (each item's lParam is its node's index; a folder's children from its first
+// expansion on), the search box (a CACEdit) offers the model's candidates and reports its choices here, the timer asks the model for the formula from
 // what the panel's rows read, and OK hands the model's table to the process's sheet write queue
 // or shows its refusal. The model is built at WM_INITDIALOG from the store's indicator file as
 // loaded then, and keeps it.
@@ -72,7 +72,13 @@ class CDlgReportNav final : public DialogHost {
   void Hide();
   // The panel's rectangle in the navigator's client area, from the formula box and the label.
   void PlacePanel();
+  // Inserts the top-level nodes and offers every candidate to the search box.
   void FillTree();
+  void InsertItem(HWND tree, size_t node, HTREEITEM parent);
+  // Inserts a folder's children, once: at its first expansion or when a choice reaches below it.
+  void InsertChildren(size_t folder);
+  // The node's item, inserting the folders above it first; null when the view refused one.
+  HTREEITEM ItemOf(size_t node);
   void MarkDropHighlight(HTREEITEM item);
   void OnSelectionChanged(HTREEITEM item);
   void OnSearchChoice();
@@ -85,8 +91,12 @@ class CDlgReportNav final : public DialogHost {
   CDlgParamInfo panel_;
   // Built at WM_INITDIALOG, once.
   std::optional<NavigatorModel> model_;
-  // The tree view's item of each node of the model's tree; null for a node it refused.
+  // The tree view's item of each node of the model's tree; null for a node not inserted yet
+  // (its folder was never expanded) or that the view refused.
   std::vector<HTREEITEM> items_;
+  // Each node's children in file order, and whether they are in the view yet.
+  std::vector<std::vector<size_t>> children_;
+  std::vector<bool> children_inserted_;
   // Declared last, so it lets go of the windows it subclasses before anything destroys them.
   CACEdit search_;
 };

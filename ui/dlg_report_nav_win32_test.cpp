@@ -131,6 +131,13 @@ class DlgReportNavTest : public ::testing::Test {
 
   void Select(HTREEITEM item) { SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)); }
 
+  // Opens or closes a folder from the keyboard, as the user does, which notifies the dialog.
+  HTREEITEM Toggle(HTREEITEM folder, WPARAM key) {
+    Select(folder);
+    SendMessageW(tree_, WM_KEYDOWN, key, 0);
+    return folder;
+  }
+
   void Press(int id) {
     PostMessageW(navigator_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(navigator_, id)));
   }
@@ -151,10 +158,14 @@ TEST_F(DlgReportNavTest, TheTreeHoldsTheFoldersAndLeavesInFileOrder) {
   ASSERT_NE(folder, nullptr);
   EXPECT_EQ(ItemText(folder), L"[ 行情 ]");
   EXPECT_EQ(Item(TVGN_NEXT, folder), nullptr) << "one top-level node";
-  const HTREEITEM close = Item(TVGN_CHILD, folder);
+  EXPECT_EQ(Item(TVGN_CHILD, folder), nullptr) << "the leaves go in at the folder's first expansion";
+  const HTREEITEM close = Item(TVGN_CHILD, Toggle(folder, VK_ADD));
   ASSERT_NE(close, nullptr);
   EXPECT_EQ(ItemText(close), L"close");
   EXPECT_EQ(ItemText(Item(TVGN_NEXT, close)), L"open");
+  Toggle(Toggle(folder, VK_SUBTRACT), VK_ADD);
+  EXPECT_EQ(Item(TVGN_CHILD, folder), close) << "expanded again, the folder keeps its items";
+  EXPECT_EQ(Item(TVGN_NEXT, Item(TVGN_NEXT, close)), nullptr) << "and holds no second copy";
   // The search box takes the dialog's first focus, which clears the hint; the hint comes back
   // once the focus leaves the empty box.
   SendMessageW(navigator_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tree_), TRUE);
@@ -164,7 +175,7 @@ TEST_F(DlgReportNavTest, TheTreeHoldsTheFoldersAndLeavesInFileOrder) {
 }
 
 TEST_F(DlgReportNavTest, ALeafsCodeReachesTheFormulaBoxAndOkEnqueuesItAndHides) {
-  const HTREEITEM close = Item(TVGN_CHILD, Item(TVGN_ROOT));
+  const HTREEITEM close = Item(TVGN_CHILD, Toggle(Item(TVGN_ROOT), VK_ADD));
   Select(close);
   EXPECT_EQ(Item(TVGN_DROPHILITE), close) << "stays marked while another control has the focus";
   ASSERT_TRUE(PumpUntil([&] { return GetDlgItem(panel_, kCodeEdit) != nullptr; })) << "the panel shows the code row";
@@ -183,13 +194,16 @@ TEST_F(DlgReportNavTest, ALeafsCodeReachesTheFormulaBoxAndOkEnqueuesItAndHides) 
 }
 
 TEST_F(DlgReportNavTest, ASearchChoiceSelectsTheIndicatorOfThatExactName) {
-  const HTREEITEM open = Item(TVGN_NEXT, Item(TVGN_CHILD, Item(TVGN_ROOT)));
   SetWindowTextW(GetDlgItem(navigator_, kNavigatorSearchBox), L"Open");
   SendMessageW(navigator_, kAutocompleteChoiceMessage, 0, 0);
   EXPECT_EQ(Item(TVGN_CARET), nullptr) << "another letter case is no indicator's name";
+  // The folder was never expanded: the choice inserts its leaves, in file order, first.
   SetWindowTextW(GetDlgItem(navigator_, kNavigatorSearchBox), L"open");
   SendMessageW(navigator_, kAutocompleteChoiceMessage, 0, 0);
-  EXPECT_EQ(Item(TVGN_CARET), open);
+  const HTREEITEM open = Item(TVGN_CARET);
+  ASSERT_NE(open, nullptr);
+  EXPECT_EQ(ItemText(open), L"open");
+  EXPECT_EQ(Item(TVGN_NEXT, Item(TVGN_CHILD, Item(TVGN_ROOT))), open);
   EXPECT_EQ(Item(TVGN_DROPHILITE), open);
 }
 
