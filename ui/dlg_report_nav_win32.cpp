@@ -110,11 +110,19 @@ void CDlgReportNav::InsertChildren(size_t folder) {
 
 HTREEITEM CDlgReportNav::ItemOf(size_t node) {
   if (node >= items_.size()) return nullptr;
-  if (items_[node] != nullptr) return items_[node];
-  const std::optional<size_t> parent = model_->tree().nodes()[node].parent;
-  // A node whose folder the view refused has nowhere to go.
-  if (!parent || ItemOf(*parent) == nullptr) return nullptr;
-  InsertChildren(*parent);
+  // The folders above the node that are not in the view yet, nearest first; a loop, as a
+  // terminal's folders may nest deeper than a thread's stack would take.
+  std::vector<size_t> missing;
+  for (std::optional<size_t> at = node; at && *at < items_.size() && items_[*at] == nullptr && missing.size() < items_.size();
+       at = model_->tree().nodes()[*at].parent) {
+    missing.push_back(*at);
+  }
+  for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
+    const std::optional<size_t> parent = model_->tree().nodes()[*folder].parent;
+    // A node whose folder the view refused has nowhere to go.
+    if (!parent || *parent >= items_.size() || items_[*parent] == nullptr) return nullptr;
+    InsertChildren(*parent);
+  }
   return items_[node];
 }
 

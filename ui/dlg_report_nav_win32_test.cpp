@@ -68,7 +68,8 @@ bool HasChildWithText(HWND parent, const std::wstring& text) {
 json Terminal() {
   return {
       {"indicators", {{"tree", json::array({
-          {{"folder", "行情"}, {"children", json::array({{{"name", "close"}}, {{"name", "open"}}})}},
+          {{"folder", "行情"}, {"children", json::array({{{"name", "close"}}, {{"name", "open"}},
+                                                         {{"folder", "分钟"}, {"children", json::array({{{"name", "vwap"}}})}}})}},
       })}}},
       {"parameters", {{"tree", json::array()}}},
   };
@@ -165,7 +166,11 @@ TEST_F(DlgReportNavTest, TheTreeHoldsTheFoldersAndLeavesInFileOrder) {
   EXPECT_EQ(ItemText(Item(TVGN_NEXT, close)), L"open");
   Toggle(Toggle(folder, VK_SUBTRACT), VK_ADD);
   EXPECT_EQ(Item(TVGN_CHILD, folder), close) << "expanded again, the folder keeps its items";
-  EXPECT_EQ(Item(TVGN_NEXT, Item(TVGN_NEXT, close)), nullptr) << "and holds no second copy";
+  const HTREEITEM minutes = Item(TVGN_NEXT, Item(TVGN_NEXT, close));
+  EXPECT_EQ(ItemText(minutes), L"[ 分钟 ]");
+  EXPECT_EQ(Item(TVGN_NEXT, minutes), nullptr) << "and holds no second copy";
+  EXPECT_EQ(Item(TVGN_CHILD, minutes), nullptr);
+  EXPECT_EQ(ItemText(Item(TVGN_CHILD, Toggle(minutes, VK_ADD))), L"vwap");
   // The search box takes the dialog's first focus, which clears the hint; the hint comes back
   // once the focus leaves the empty box.
   SendMessageW(navigator_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tree_), TRUE);
@@ -205,6 +210,17 @@ TEST_F(DlgReportNavTest, ASearchChoiceSelectsTheIndicatorOfThatExactName) {
   EXPECT_EQ(ItemText(open), L"open");
   EXPECT_EQ(Item(TVGN_NEXT, Item(TVGN_CHILD, Item(TVGN_ROOT))), open);
   EXPECT_EQ(Item(TVGN_DROPHILITE), open);
+
+  // In a folder not inserted yet: the choice inserts it on the way.
+  SetWindowTextW(GetDlgItem(navigator_, kNavigatorSearchBox), L"vwap");
+  SendMessageW(navigator_, kAutocompleteChoiceMessage, 0, 0);
+  const HTREEITEM vwap = Item(TVGN_CARET);
+  ASSERT_NE(vwap, nullptr);
+  EXPECT_EQ(ItemText(vwap), L"vwap");
+  const HTREEITEM minutes = Item(TVGN_PARENT, vwap);
+  EXPECT_EQ(ItemText(minutes), L"[ 分钟 ]");
+  EXPECT_EQ(Item(TVGN_PARENT, minutes), Item(TVGN_ROOT));
+  EXPECT_EQ(Item(TVGN_NEXT, open), minutes) << "once, after the leaves before it";
 }
 
 TEST_F(DlgReportNavTest, OkWithAFolderShowsTheNoIndicatorMessageAndStaysOpen) {
