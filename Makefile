@@ -8,7 +8,7 @@
 #                     terminal and server
 # make demo-native    the add-in's pipeline against them natively, without Excel or Wine
 # make bench          build and run the benchmarks
-# make bench-windows  the COM shell's cost against the portable RTD logic, under Wine
+# make bench-windows  the COM shell's and the navigator's windows' cost against the portable logic, under Wine
 # make fuzz           every fuzz target for FUZZ_SECONDS (default 300) each
 JOBS ?= $(shell nproc)
 
@@ -106,7 +106,8 @@ bench: native
 # Wine, in the prefix the Windows tests use.
 bench-windows: windows
 	@bash -c 'source scripts/wine-env && wine_prefix_ready build/windows && \
-	  "$$WINE" build/windows/addin/bench_com_rtd.exe; rc=$$?; "$$WINESERVER" -k 2>/dev/null; exit $$rc'
+	  "$$WINE" build/windows/addin/bench_com_rtd.exe && "$$WINE" build/windows/bench/bench_ui_windows.exe; rc=$$?; \
+	  "$$WINESERVER" -k 2>/dev/null; exit $$rc'
 
 clean:
 	rm -rf build
