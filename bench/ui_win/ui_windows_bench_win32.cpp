@@ -13,8 +13,9 @@
 //   keystroke       WM_CHAR into the search box (the CACEdit) until its list window
 //                   (OrraAutocompleteList) is shown with the new matches (its scroll range)
 //                   and painted, per prefix; against AutocompleteCandidates::Match alone;
-//   first keystroke the focus-in that arranges the names, then the first WM_CHAR, in a freshly
-//                   made dialog.
+//   first keystroke the first WM_CHAR in a freshly made dialog. Showing it gives the search box
+//                   the dialog's first focus, whose focus-in arranges the names: that is inside
+//                   the first opening, and the SetFocus timed here finds them arranged.
 //
 // The cases of a group take turns round by round, so that what else the shared cores do weighs
 // on all alike; each figure is the median of its rounds, with their minimum and maximum. Every
@@ -245,7 +246,7 @@ class Bench {
       focus_ms.push_back(std::chrono::duration<double, std::milli>(focused - start).count());
       keystroke_ms.push_back(std::chrono::duration<double, std::milli>(shown - focused).count());
     }
-    std::printf("%-62s %9.3f ms median  %3d rounds\n", "focus-in of a freshly filled search box (arranges names)",
+    std::printf("%-62s %9.3f ms median  %3d rounds\n", "SetFocus on the search box of a freshly opened dialog",
                 Median(focus_ms), kFirstKeystrokeRounds);
     std::printf("%-62s %9.3f ms median  %3d rounds\n", "first keystroke \"率\" after it", Median(keystroke_ms),
                 kFirstKeystrokeRounds);
