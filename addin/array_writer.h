@@ -14,10 +14,10 @@
 // off (a cell is being edited), the whole batch waits in the retry list and is written from its
 // first table on a later tick; queued tables wait behind it. When it refuses to switch it back
 // on after the batch went in, the batch counts as written and later ticks only switch screen
-// updating on again, writing nothing until that succeeds, so no table is ever written twice. A table that fails on its own
-// (no active cell, an automation error, no values at all) is dropped without a word and the
-// next one is written. After each table written, every request's delivered flag is cleared, so
-// that Excel's next RefreshData reports them all again.
+// updating on again, writing nothing until that succeeds, so no table is ever written twice. A
+// table that fails on its own (no active cell, an automation error, no values at all) is dropped
+// without a word and the next one is written. After each table written, every request's
+// delivered flag is cleared, so that Excel's next RefreshData reports them all again.
 
 #include <atomic>
 #include <cstddef>
