@@ -16,74 +16,131 @@ namespace {
 constexpr size_t kZlibMax = std::numeric_limits<uInt>::max();
 
 // compress2 sets up and tears down a whole deflate state (about 256 KiB at level 9) on every
-// call, which costs more than compressing a typical frame. A kept stream at compress2's
-// settings, reset between buffers, writes byte for byte the same.
-class Deflater {
+// call, which costs more than compressing a typical frame, and uncompress does the same with an
+// inflate state and its 32 KiB window. Kept streams at the same settings, reset between buffers,
+// write byte for byte the same and accept exactly the same streams.
+class ZlibStream {
+ public:
+  ZlibStream() = default;
+  ZlibStream(const ZlibStream&) = delete;
+  ZlibStream& operator=(const ZlibStream&) = delete;
+
+ protected:
+  // Points the stream at one whole buffer each way; false when either is beyond zlib's counts.
+  bool Aim(Bytef* destination, size_t destination_length, const Bytef* source, size_t source_length) {
+    if (source_length > kZlibMax) return false;
+    stream_.next_in = const_cast<Bytef*>(source);
+    stream_.avail_in = static_cast<uInt>(source_length);
+    stream_.next_out = destination;
+    stream_.avail_out = static_cast<uInt>(destination_length < kZlibMax ? destination_length : kZlibMax);
+    return true;
+  }
+
+  z_stream stream_{};
+};
+
+class Deflater : public ZlibStream {
  public:
   explicit Deflater(int level) : level_(level) { ready_ = deflateInit(&stream_, level) == Z_OK; }
   ~Deflater() {
     if (ready_) deflateEnd(&stream_);
   }
-  Deflater(const Deflater&) = delete;
-  Deflater& operator=(const Deflater&) = delete;
 
-  int level() const { return level_; }
+  int settings() const { return level_; }
   bool ready() const { return ready_; }
 
-  bool Compress(Bytef* destination, size_t& destination_length, const Bytef* source, size_t source_length) {
-    if (!ready_ || deflateReset(&stream_) != Z_OK) return false;
-    stream_.next_in = const_cast<Bytef*>(source);
-    stream_.avail_in = static_cast<uInt>(source_length);
-    stream_.next_out = destination;
-    stream_.avail_out = static_cast<uInt>(destination_length < kZlibMax ? destination_length : kZlibMax);
-    const int rc = deflate(&stream_, Z_FINISH);
-    if (rc != Z_STREAM_END) return false;
+  bool Run(Bytef* destination, size_t& destination_length, const Bytef* source, size_t source_length) {
+    if (!ready_ || deflateReset(&stream_) != Z_OK ||
+        !Aim(destination, destination_length, source, source_length) || deflate(&stream_, Z_FINISH) != Z_STREAM_END) {
+      return false;
+    }
     destination_length = stream_.total_out;
     return true;
   }
 
  private:
-  z_stream stream_{};
   int level_;
   bool ready_ = false;
 };
 
-// The idle streams, lent to one call at a time. Not thread-local streams: MinGW-w64 runs a
-// thread-local object's destructor at thread exit on storage it may already have freed (a heap
-// corruption under Wine, as with the temporary memory and the block pool's cache), and a
-// thread-local pointer would leave one stream behind for every connection thread that ever
-// ended. Lent streams come back, so the pool holds as many as ever compressed at once. The
-// pool is never destroyed, so no destructor runs in the DLL at thread or process exit; the
-// few idle streams go with the process.
-class DeflaterPool {
+class Inflater : public ZlibStream {
  public:
-  std::unique_ptr<Deflater> Take(int level) {
-    {
-      MutexLock lock(mutex_);
-      for (auto it = idle_.rbegin(); it != idle_.rend(); ++it) {
-        if ((*it)->level() != level) continue;
-        std::unique_ptr<Deflater> deflater = std::move(*it);
-        idle_.erase(std::next(it).base());
-        return deflater;
-      }
-    }
-    return std::make_unique<Deflater>(level);
+  explicit Inflater(int window_bits) : window_bits_(window_bits) {
+    ready_ = inflateInit2(&stream_, window_bits) == Z_OK;
+  }
+  ~Inflater() {
+    if (ready_) inflateEnd(&stream_);
   }
 
-  // A stream zlib could not set up is dropped, so that the next call tries afresh.
-  void Give(std::unique_ptr<Deflater> deflater) {
-    if (!deflater->ready()) return;
-    MutexLock lock(mutex_);
-    idle_.push_back(std::move(deflater));
+  int settings() const { return window_bits_; }
+  bool ready() const { return ready_; }
+
+  // Like uncompress: the stream must end within the room given; bytes after its end are ignored.
+  bool Run(Bytef* destination, size_t& destination_length, const Bytef* source, size_t source_length) {
+    if (!ready_ || inflateReset(&stream_) != Z_OK ||
+        !Aim(destination, destination_length, source, source_length) || inflate(&stream_, Z_FINISH) != Z_STREAM_END) {
+      return false;
+    }
+    destination_length = stream_.total_out;
+    return true;
   }
 
  private:
-  Mutex mutex_;
-  std::vector<std::unique_ptr<Deflater>> idle_ ORRA_GUARDED_BY(mutex_);
+  int window_bits_;
+  bool ready_ = false;
 };
 
-DeflaterPool& Deflaters() {
-  static NoDestructor<DeflaterPool> pool;
+// The idle streams of one kind, lent to one call at a time. Not thread-local streams: MinGW-w64
+// runs a thread-local object's destructor at thread exit on storage it may already have freed (a
+// heap corruption under Wine, as with the temporary memory and the block pool's cache), and a
+// thread-local pointer would leave one stream behind for every connection thread that ever
+// ended. Lent streams come back, so a pool holds as many as ever worked at once. The pools are
+// never destroyed, so no destructor runs in the DLL at thread or process exit; the few idle
+// streams go with the process.
+template <typename Stream>
+class StreamPool {
+ public:
+  // Runs one whole buffer through an idle stream made with `settings`, or a new one.
+  bool Run(int settings, void* destination, size_t& destination_length, const void* source, size_t source_length) {
+    try {
+      std::unique_ptr<Stream> stream = Take(settings);
+      const bool done = stream->Run(static_cast<Bytef*>(destination), destination_length,
+                                    static_cast<const Bytef*>(source), source_length);
+      Give(std::move(stream));
+      return done;
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+
+ private:
+  std::unique_ptr<Stream> Take(int settings) {
+    {
+      MutexLock lock(mutex_);
+      for (auto it = idle_.rbegin(); it != idle_.rend(); ++it) {
+        if ((*it)->settings() != settings) continue;
+        std::unique_ptr<Stream> stream = std::move(*it);
+        idle_.erase(std::next(it).base());
+        return stream;
+      }
+    }
+    return std::make_unique<Stream>(settings);
+  }
+
+  // A stream zlib could not set up is dropped, so that the next call tries afresh.
+  void Give(std::unique_ptr<Stream> stream) {
+    if (!stream->ready()) return;
+    MutexLock lock(mutex_);
+    idle_.push_back(std::move(stream));
+  }
+
+  Mutex mutex_;
+  std::vector<std::unique_ptr<Stream>> idle_ ORRA_GUARDED_BY(mutex_);
+};
+
+template <typename Stream>
+StreamPool<Stream>& Streams() {
+  static NoDestructor<StreamPool<Stream>> pool;
   return *pool;
 }
 
@@ -91,29 +148,12 @@ DeflaterPool& Deflaters() {
 
 bool CompressBuffer(void* destination, size_t& destination_length, const void* source, size_t source_length,
                     int level) {
-  if (source_length > kZlibMax || level < kFastestCompression || level > kBestCompression) return false;
-  try {
-    DeflaterPool& pool = Deflaters();
-    std::unique_ptr<Deflater> deflater = pool.Take(level);
-    const bool done = deflater->Compress(static_cast<Bytef*>(destination), destination_length,
-                                         static_cast<const Bytef*>(source), source_length);
-    pool.Give(std::move(deflater));
-    return done;
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  if (level < kFastestCompression || level > kBestCompression) return false;
+  return Streams<Deflater>().Run(level, destination, destination_length, source, source_length);
 }
 
 bool UncompressBuffer(void* destination, size_t& destination_length, const void* source, size_t source_length) {
-  if (destination_length > std::numeric_limits<uLong>::max() || source_length > std::numeric_limits<uLong>::max()) {
-    return false;
-  }
-  uLongf length = static_cast<uLongf>(destination_length);
-  const int rc = uncompress(static_cast<Bytef*>(destination), &length, static_cast<const Bytef*>(source),
-                            static_cast<uLong>(source_length));
-  if (rc != Z_OK) return false;
-  destination_length = length;
-  return true;
+  return Streams<Inflater>().Run(MAX_WBITS, destination, destination_length, source, source_length);
 }
 
 size_t CompressBound(size_t source_length) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -135,6 +136,46 @@ TEST(Compression, MatchesCompress2ByteForByteAcrossCallsAndThreads) {
   bool same_on_other_thread = false;
   std::thread([&] { same_on_other_thread = Compressed(mixed) == Compress2Level9(mixed); }).join();
   EXPECT_TRUE(same_on_other_thread);
+}
+
+// The kept inflate stream must start afresh on every buffer: a stream left mid-way by a broken
+// input or by too little room must not reach into the next one, on this thread or another.
+TEST(Compression, EachUncompressStartsAfreshAfterAFailure) {
+  const std::string text = Mixed();
+  const std::vector<unsigned char> packed = Compressed(text);
+  std::vector<unsigned char> broken = packed;
+  broken[broken.size() / 2] ^= 0x5A;
+  const auto uncompress = [&](const std::vector<unsigned char>& in, size_t room) -> std::optional<std::string> {
+    std::string out(room, '\0');
+    size_t length = out.size();
+    if (!UncompressBuffer(out.data(), length, in.data(), in.size())) return std::nullopt;
+    out.resize(length);
+    return out;
+  };
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(uncompress(broken, text.size()), std::nullopt);
+    EXPECT_EQ(uncompress(packed, text.size()), text);
+    EXPECT_EQ(uncompress(packed, text.size() / 2), std::nullopt);
+    EXPECT_EQ(uncompress(packed, text.size() + 10), text);
+    const std::vector<unsigned char> cut(packed.begin(), packed.end() - 6);
+    EXPECT_EQ(uncompress(cut, text.size()), std::nullopt);
+  }
+  constexpr int kThreads = 4;
+  std::vector<int> wrong(kThreads, 0);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int r = 0; r < 50; ++r) {
+        if ((t + r) % 3 == 0) {
+          wrong[t] += uncompress(broken, text.size()).has_value();
+        } else {
+          wrong[t] += uncompress(packed, text.size()) != text;
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(wrong, std::vector<int>(kThreads, 0));
 }
 
 }  // namespace
