@@ -41,6 +41,11 @@ void DialogHost::CentreOverParent() {
   SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void DialogHost::ShowInFront() {
+  ShowWindow(window_, SW_SHOW);
+  if (!SetForegroundWindow(window_)) SetActiveWindow(window_);
+}
+
 INT_PTR CALLBACK DialogHost::DialogProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   try {
     if (message == WM_INITDIALOG) {

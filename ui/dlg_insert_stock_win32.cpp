@@ -42,8 +42,7 @@ CDlgInsertStock::~CDlgInsertStock() {
 bool CDlgInsertStock::Create(HWND excel_window) { return DialogHost::Create(kInsertStockTemplate, excel_window); }
 
 void CDlgInsertStock::ShowAgain() {
-  ShowWindow(window(), SW_SHOW);
-  SetActiveWindow(window());
+  ShowInFront();
 }
 
 bool CDlgInsertStock::OnInitDialog() {

@@ -33,8 +33,7 @@ bool CDlgReportNav::Create(HWND excel_window) { return DialogHost::Create(kRepor
 
 void CDlgReportNav::ShowAgain() {
   SetTimer(window(), kRefreshTimerId, kRefreshPeriodMs, nullptr);
-  ShowWindow(window(), SW_SHOW);
-  SetActiveWindow(window());
+  ShowInFront();
 }
 
 void CDlgReportNav::PreTranslate(const MSG& message) const {

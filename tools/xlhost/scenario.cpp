@@ -111,8 +111,10 @@ struct PresenceName {
   WindowPresence presence;
 };
 
-constexpr PresenceName kPresenceNames[] = {
-    {"visible", WindowPresence::kVisible}, {"hidden", WindowPresence::kHidden}, {"absent", WindowPresence::kAbsent}};
+constexpr PresenceName kPresenceNames[] = {{"visible", WindowPresence::kVisible},
+                                           {"active", WindowPresence::kActive},
+                                           {"hidden", WindowPresence::kHidden},
+                                           {"absent", WindowPresence::kAbsent}};
 
 // A screenshot's file name: a plain name in the screenshot folder, never a path out of it.
 constexpr size_t kMaxFileNameBytes = 100;
@@ -342,6 +344,17 @@ bool ParseExcelOperands(Step& step, const std::vector<Token>& tokens, std::strin
   }
 }
 
+bool ReadPresence(const Token& token, Step& step, std::string& error) {
+  for (const PresenceName& name : kPresenceNames) {
+    if (!token.quoted && token.text == name.word) {
+      step.presence = name.presence;
+      return true;
+    }
+  }
+  error = "visible, active, hidden or absent is wanted, not " + token.text;
+  return false;
+}
+
 // The operands of the window steps: a quoted caption first, then for a control its id.
 bool ParseWindowOperands(Step& step, const std::vector<Token>& tokens, std::string& error) {
   const OperandReader read(step, tokens, error);
@@ -358,12 +371,16 @@ bool ParseWindowOperands(Step& step, const std::vector<Token>& tokens, std::stri
   };
   switch (step.kind) {
     case StepKind::kWaitWindow: {
-      if (operands > 2) return read.Exactly(2);
+      if (operands > 3) return read.Exactly(3);
       step.count = kDefaultWaitWindowMs;
       if (operands == 1) return true;
       const auto wait = read.NumberAt(2, kMaxWaitMs, "a count of milliseconds up to " + std::to_string(kMaxWaitMs));
       if (wait) step.count = *wait;
-      return wait.has_value();
+      if (!wait || operands == 2) return wait.has_value();
+      if (!ReadPresence(tokens[3], step, error)) return false;
+      if (step.presence == WindowPresence::kVisible || step.presence == WindowPresence::kActive) return true;
+      error = "a wait is for a visible or an active window, not " + tokens[3].text;
+      return false;
     }
     case StepKind::kSetText:
     case StepKind::kType:
@@ -403,15 +420,7 @@ bool ParseWindowOperands(Step& step, const std::vector<Token>& tokens, std::stri
       return read.TextsFrom(4);
     }
     case StepKind::kExpectWindow:
-      if (!read.Exactly(2)) return false;
-      for (const PresenceName& name : kPresenceNames) {
-        if (!tokens[2].quoted && tokens[2].text == name.word) {
-          step.presence = name.presence;
-          return true;
-        }
-      }
-      error = "visible, hidden or absent is wanted, not " + tokens[2].text;
-      return false;
+      return read.Exactly(2) && ReadPresence(tokens[2], step, error);
     case StepKind::kScreenshot:
       if (!read.Exactly(2)) return false;
       if (!IsPlainFileName(tokens[2].text)) {

@@ -29,10 +29,16 @@ std::string QuotedList(const std::vector<std::u16string>& texts) {
 const char* PresenceName(WindowPresence presence) {
   switch (presence) {
     case WindowPresence::kVisible: return "visible";
+    case WindowPresence::kActive: return "active";
     case WindowPresence::kHidden: return "hidden";
     case WindowPresence::kAbsent: return "absent";
   }
   return "absent";
+}
+
+// An active window is also a visible one.
+bool Meets(WindowPresence seen, WindowPresence wanted) {
+  return seen == wanted || (wanted == WindowPresence::kVisible && seen == WindowPresence::kActive);
 }
 
 std::string Percent(double share) {
@@ -52,7 +58,7 @@ void ScenarioRunner::RunWindowStep(const Step& step) {
   if (step.kind == StepKind::kWaitWindow) {
     const std::u16string& caption = step.control.caption;
     const bool shown = Wait(static_cast<int64_t>(step.count),
-                            [&] { return driver.Presence(caption) == WindowPresence::kVisible; });
+                            [&] { return Meets(driver.Presence(caption), step.presence); });
     if (!shown) {
       Fail(step, "after " + std::to_string(step.count) + " ms the window is " + PresenceName(driver.Presence(caption)));
     }
@@ -86,7 +92,7 @@ void ScenarioRunner::CheckWindow(const Step& step) {
   switch (step.kind) {
     case StepKind::kExpectWindow: {
       const WindowPresence presence = driver.Presence(step.control.caption);
-      if (presence != step.presence) Fail(step, std::string("the window is ") + PresenceName(presence));
+      if (!Meets(presence, step.presence)) Fail(step, std::string("the window is ") + PresenceName(presence));
       return;
     }
     case StepKind::kExpectText: {

@@ -146,6 +146,21 @@ TEST_F(ScenarioRunnerWindowsTest, WaitWindowPumpsUntilTheWindowShowsOrTheTimeIsU
   EXPECT_NE(out_.str().find("after 300 ms the window is hidden"), std::string::npos) << out_.str();
 }
 
+TEST_F(ScenarioRunnerWindowsTest, AnActiveWindowIsVisibleButAVisibleOneIsNotActive) {
+  driver_.windows[u"前"] = WindowPresence::kActive;
+  driver_.windows[u"后"] = WindowPresence::kVisible;
+  EXPECT_EQ(Run("wait-window \"前\" 100\nwait-window \"前\" 100 active\nexpect-window \"前\" visible\n"
+                "expect-window \"前\" active\n"),
+            0)
+      << out_.str();
+  EXPECT_EQ(Run("expect-window \"后\" active\n"), 1);
+  EXPECT_NE(out_.str().find("the window is visible"), std::string::npos) << out_.str();
+  EXPECT_EQ(Run("wait-window \"后\" 50 active\n"), 2);
+  EXPECT_NE(out_.str().find("after 50 ms the window is visible"), std::string::npos) << out_.str();
+  EXPECT_EQ(Run("expect-window \"前\" hidden\n"), 3);
+  EXPECT_NE(out_.str().find("the window is active"), std::string::npos) << out_.str();
+}
+
 TEST_F(ScenarioRunnerWindowsTest, ActionsReachTheDriverAndTheirFailuresAreReportedWithTheLine) {
   driver_.windows[u"D"] = WindowPresence::kVisible;
   driver_.column = {u"甲", u"乙"};

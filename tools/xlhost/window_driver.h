@@ -17,7 +17,8 @@
 
 namespace orra::xlhost {
 
-enum class WindowPresence { kAbsent, kHidden, kVisible };
+// kActive: visible and the foreground window, the one the keyboard types into.
+enum class WindowPresence { kAbsent, kHidden, kVisible, kActive };
 
 struct ControlAddress {
   std::u16string caption;  // of the top-level window

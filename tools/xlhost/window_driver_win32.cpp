@@ -236,8 +236,9 @@ class Win32WindowDriver final : public WindowDriver {
   WindowPresence Presence(const std::u16string& caption) override {
     const std::vector<HWND> windows = TopWindows(caption);
     if (windows.empty()) return WindowPresence::kAbsent;
+    const HWND foreground = GetForegroundWindow();
     for (HWND window : windows) {
-      if (IsWindowVisible(window)) return WindowPresence::kVisible;
+      if (IsWindowVisible(window)) return window == foreground ? WindowPresence::kActive : WindowPresence::kVisible;
     }
     return WindowPresence::kHidden;
   }

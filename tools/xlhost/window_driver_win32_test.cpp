@@ -154,12 +154,21 @@ class WindowDriverTest : public ::testing::Test {
   std::string error_;
 };
 
+TEST_F(WindowDriverTest, OnlyTheForegroundWindowIsActive) {
+  WindowThread earlier(L"前一个");
+  WindowThread later(L"后一个");
+  ASSERT_TRUE(earlier.started() && later.started());
+  EXPECT_EQ(driver_->Presence(u"后一个"), WindowPresence::kActive);
+  EXPECT_EQ(driver_->Presence(u"前一个"), WindowPresence::kVisible);
+}
+
 TEST_F(WindowDriverTest, FindsAWindowByCaptionAndDrivesItsControlsOnTheirThread) {
   WindowThread window(L"驱动测试");
   ASSERT_TRUE(window.started());
-  EXPECT_EQ(driver_->Presence(u"驱动测试"), WindowPresence::kVisible);
+  // Shown as it was made, a new top-level window takes the foreground.
+  EXPECT_EQ(driver_->Presence(u"驱动测试"), WindowPresence::kActive);
   EXPECT_EQ(driver_->Presence(u"驱动"), WindowPresence::kAbsent) << "the whole caption, not a part";
-  EXPECT_EQ(driver_->Presence(u"class:XlhostDriverTestWindow"), WindowPresence::kVisible) << "by its class";
+  EXPECT_EQ(driver_->Presence(u"class:XlhostDriverTestWindow"), WindowPresence::kActive) << "by its class";
   EXPECT_EQ(driver_->Presence(u"class:XlhostDriverTest"), WindowPresence::kAbsent) << "the whole class name";
   EXPECT_EQ(driver_->Presence(u"class:驱动测试"), WindowPresence::kAbsent) << "a class address is no caption";
   EXPECT_EQ(driver_->Text({u"class:XlhostDriverTestWindow", kButtonId}, error_), u"确定") << error_;
@@ -256,7 +265,7 @@ TEST_F(WindowDriverTest, AThreadThatStopsAnsweringFailsTheStepInsteadOfHangingIt
   }
   ASSERT_TRUE(hanging);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(driver_->Presence(u"挂起"), WindowPresence::kVisible) << "found without asking the thread";
+  EXPECT_EQ(driver_->Presence(u"挂起"), WindowPresence::kActive) << "found without asking the thread";
   EXPECT_FALSE(driver_->SetText({u"挂起", kEditId}, u"x", error_));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kHangMs));
   EXPECT_NE(error_.find("did not answer"), std::string::npos) << error_;
