@@ -44,9 +44,9 @@ class DialogHost {
   // Centres the window over its parent, or over the screen's work area without one.
   void CentreOverParent();
   // Shows the window in front as the one the keyboard types into. The dialogs live on their own
-  // thread, not on the one whose window the user just clicked: activating the dialog within its
-  // thread alone leaves it grey and the keys going to Excel's sheet. Excel's process is the
-  // foreground one, so it may hand the foreground to its own dialog.
+  // thread, not on the one whose window the user just clicked, and activation within a thread
+  // brings a window to the front only while that thread's application has the foreground.
+  // Excel's process is the foreground one, so it may hand the foreground to its own dialog.
   void ShowInFront();
 
  private:
