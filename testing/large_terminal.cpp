@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <stdexcept>
+#include <string>
 
 #include "common/utf8.h"
 
@@ -20,17 +21,24 @@ std::string SecurityCode(int n) {
   return text;
 }
 
+// Built by appending: MinGW's GCC 12 warns falsely (-Wrestrict) on a literal + std::string.
+std::string Numbered(const char* prefix, int n) {
+  std::string text = prefix;
+  text += std::to_string(n);
+  return text;
+}
+
 void Check(bool condition, const char* what) {
   if (!condition) throw std::invalid_argument(what);
 }
 
 json Leaf(const LargeTerminalShape& shape, int leaf) {
   const std::string name = shape.leaf_names.empty()
-                               ? "指标" + std::to_string(leaf)
+                               ? Numbered("指标", leaf)
                                : ToUtf8(shape.leaf_names[static_cast<size_t>(leaf) % shape.leaf_names.size()]);
-  json record = {{"name", name}, {"service", "stock.i" + std::to_string(leaf)}};
+  json record = {{"name", name}, {"service", Numbered("stock.i", leaf)}};
   if (shape.parameters > 0) {
-    record["params"] = json::array({"tradedate", "p" + std::to_string(leaf % shape.parameters)});
+    record["params"] = json::array({"tradedate", Numbered("p", leaf % shape.parameters)});
   }
   return record;
 }
@@ -48,9 +56,9 @@ json Indicators(const LargeTerminalShape& shape) {
       const int count = per_folder + (last ? leaves % lower_folders : 0);
       json children = json::array();
       for (int n = 0; n < count; ++n, ++leaf) children.push_back(Leaf(shape, leaf));
-      subs.push_back({{"folder", "子目录" + std::to_string(s)}, {"children", std::move(children)}});
+      subs.push_back({{"folder", Numbered("子目录", s)}, {"children", std::move(children)}});
     }
-    tree.push_back({{"folder", "目录" + std::to_string(t)}, {"children", std::move(subs)}});
+    tree.push_back({{"folder", Numbered("目录", t)}, {"children", std::move(subs)}});
   }
   return tree;
 }
@@ -60,7 +68,7 @@ json Parameters(const LargeTerminalShape& shape) {
   if (shape.parameters == 0) return tree;
   tree.push_back({{"name", "tradedate"}, {"control", "date"}, {"default", "-1010"}});
   for (int n = 0; n < shape.parameters; ++n) {
-    const std::string name = "p" + std::to_string(n);
+    const std::string name = Numbered("p", n);
     switch (n % kParameterControls) {
       case 0:
         tree.push_back({{"name", name}, {"control", "date"}, {"default", "-1010"}});
@@ -90,12 +98,12 @@ json Market(const LargeTerminalShape& shape) {
       for (int m = 0; m < shape.members_per_category; ++m) {
         members.push_back(SecurityCode((member++ * 7) % shape.securities));
       }
-      children.push_back({{"code", "C" + std::to_string(t) + "_" + std::to_string(c)},
-                          {"name", "分类" + std::to_string(c)},
+      children.push_back({{"code", Numbered("C", t) + Numbered("_", c)},
+                          {"name", Numbered("分类", c)},
                           {"members", std::move(members)}});
     }
-    top.push_back({{"code", "T" + std::to_string(t)},
-                   {"name", "顶层" + std::to_string(t)},
+    top.push_back({{"code", Numbered("T", t)},
+                   {"name", Numbered("顶层", t)},
                    {"scheme", 1 + t % 2},
                    {"children", std::move(children)}});
   }
@@ -109,7 +117,7 @@ json Blocks(const LargeTerminalShape& shape) {
     for (int s = 0; s < shape.stocks_per_block; ++s) {
       stocks.push_back({SecurityCode((b * shape.stocks_per_block + s) % shape.securities), "名称", "信息"});
     }
-    blocks.push_back({{"name", "板块" + std::to_string(b)}, {"stocks", std::move(stocks)}});
+    blocks.push_back({{"name", Numbered("板块", b)}, {"stocks", std::move(stocks)}});
   }
   return json::array({{{"group", "市场导航"}, {"blocks", std::move(blocks)}}});
 }
@@ -128,7 +136,7 @@ json DescribeLargeTerminal(const LargeTerminalShape& shape) {
   json description = {{"indicators", {{"tree", Indicators(shape)}}}, {"parameters", {{"tree", Parameters(shape)}}}};
   if (shape.securities > 0) {
     json securities = json::array();
-    for (int n = 0; n < shape.securities; ++n) securities.push_back({SecurityCode(n), "证券" + std::to_string(n)});
+    for (int n = 0; n < shape.securities; ++n) securities.push_back({SecurityCode(n), Numbered("证券", n)});
     description["securities"] = std::move(securities);
   }
   if (has_market) description["market"] = Market(shape);

@@ -72,7 +72,9 @@ TEST(LargeTerminal, EveryNameALeafOrAMemberUsesIsDescribed) {
   const json description = DescribeLargeTerminal(shape);
 
   std::set<std::string> parameters;
-  for (const json& parameter : description["parameters"]["tree"]) parameters.insert(parameter["name"].get<std::string>());
+  for (const json& parameter : description["parameters"]["tree"]) {
+    parameters.insert(parameter["name"].get<std::string>());
+  }
   EXPECT_EQ(parameters.size(), 5u) << "tradedate and p0 to p3";
   for (const json& leaf : Leaves(description)) {
     for (const json& name : leaf["params"]) EXPECT_TRUE(parameters.count(name.get<std::string>())) << name;

@@ -26,7 +26,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <exception>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -35,6 +34,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "bench/reporting_main.h"
 #include "bench/ui/indicator_names.h"
 #include "common/env.h"
 #include "common/text_conversion.h"
@@ -411,11 +411,4 @@ int Run() {
 }  // namespace
 }  // namespace orra::bench
 
-int main() {
-  try {
-    return orra::bench::Run();
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "bench_ui_windows: %s\n", error.what());
-    return 1;
-  }
-}
+int main() { return orra::bench::RunReportingFailure("bench_ui_windows", orra::bench::Run); }
