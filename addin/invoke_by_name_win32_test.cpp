@@ -8,20 +8,14 @@
 
 #include "addin/variant_win32.h"
 #include "testing/recording_dispatch_win32.h"
+#include "testing/variant_values_win32.h"
 
 namespace orra {
 namespace {
 using testing::RecordingDispatch;
 using testing::RecordingExcel;
+using testing::VariantLong;
 using Texts = std::vector<std::wstring>;
-
-VARIANT Integer(LONG number) {
-  VARIANT value;
-  VariantInit(&value);
-  value.vt = VT_I4;
-  value.lVal = number;
-  return value;
-}
 
 class InvokeByNameTest : public ::testing::Test {
  protected:
@@ -36,7 +30,7 @@ class InvokeByNameTest : public ::testing::Test {
 };
 
 TEST_F(InvokeByNameTest, ArgumentsGoLastFirstAndOnlyPutsNameTheirValue) {
-  const std::array<VARIANT, 2> size = {Integer(5), Integer(2)};
+  const std::array<VARIANT, 2> size = {VariantLong(5), VariantLong(2)};
   {
     Variant block;
     ASSERT_EQ(InvokeByName(object_, L"Resize", DISPATCH_PROPERTYGET, size, block.get(), nullptr), S_OK);
@@ -46,7 +40,7 @@ TEST_F(InvokeByNameTest, ArgumentsGoLastFirstAndOnlyPutsNameTheirValue) {
   EXPECT_EQ(recorded_.calls[0].arguments, (Texts{L"I4:2", L"I4:5"}));
   EXPECT_TRUE(recorded_.calls[0].named.empty());
 
-  const std::array<VARIANT, 1> alignment = {Integer(-4152)};
+  const std::array<VARIANT, 1> alignment = {VariantLong(-4152)};
   ASSERT_EQ(InvokeByName(object_, L"HorizontalAlignment", DISPATCH_PROPERTYPUT, alignment, nullptr, nullptr), S_OK);
   EXPECT_EQ(recorded_.calls.back().named, (std::vector<DISPID>{DISPID_PROPERTYPUT}));
   EXPECT_EQ(recorded_.calls.back().flags, DISPATCH_PROPERTYPUT);
@@ -56,7 +50,7 @@ TEST_F(InvokeByNameTest, RefusesWithoutCallingWhatCannotBeCalled) {
   EXPECT_EQ(InvokeByName(nullptr, L"Range", DISPATCH_PROPERTYGET, {}, nullptr, nullptr), E_POINTER);
   EXPECT_EQ(InvokeByName(object_, L"NoSuchMember", DISPATCH_METHOD, {}, nullptr, nullptr), DISP_E_UNKNOWNNAME);
   std::array<VARIANT, kMostInvokeArguments + 1> too_many{};
-  for (VARIANT& value : too_many) value = Integer(1);
+  for (VARIANT& value : too_many) value = VariantLong(1);
   EXPECT_EQ(InvokeByName(object_, L"Range", DISPATCH_PROPERTYGET, too_many, nullptr, nullptr), DISP_E_BADPARAMCOUNT);
   EXPECT_TRUE(recorded_.calls.empty());
 }

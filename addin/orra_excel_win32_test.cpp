@@ -19,9 +19,13 @@
 #include "addin/office_interfaces.h"
 #include "addin/orra_excel.h"
 #include "testing/message_pump_win32.h"
+#include "testing/variant_values_win32.h"
 
 namespace orra {
 namespace {
+
+using testing::VariantLong;
+using testing::VariantReference;
 
 using GetClassObject = HRESULT(__stdcall*)(REFCLSID, REFIID, void**);
 using CanUnloadNow = HRESULT(__stdcall*)();
@@ -399,22 +403,6 @@ HRESULT InvokeByName(IDispatch* dispatch, const wchar_t* name, std::vector<VARIA
                           &argument_error);
 }
 
-VARIANT Long(LONG value) {
-  VARIANT variant;
-  VariantInit(&variant);
-  variant.vt = VT_I4;
-  variant.lVal = value;
-  return variant;
-}
-
-VARIANT Reference(VARTYPE type, void* value) {
-  VARIANT variant;
-  VariantInit(&variant);
-  variant.vt = static_cast<VARTYPE>(type | VT_BYREF);
-  variant.byref = value;
-  return variant;
-}
-
 struct DestroyArray {
   void operator()(SAFEARRAY* array) const { SafeArrayDestroy(array); }
 };
@@ -456,7 +444,8 @@ TEST_F(OrraExcelUnderWine, ExcelDrivesTheRtdServerByNameWithReferenceAndValueArg
   SAFEARRAY* first_array = first.get();
   VARIANT_BOOL get_new = VARIANT_FALSE;
   ASSERT_EQ(InvokeByName(rtd, L"ConnectData",
-                         {Long(5), Reference(VT_ARRAY | VT_VARIANT, &first_array), Reference(VT_BOOL, &get_new)},
+                         {VariantLong(5), VariantReference(VT_ARRAY | VT_VARIANT, &first_array),
+                          VariantReference(VT_BOOL, &get_new)},
                          &result),
             S_OK);
   EXPECT_EQ(result.vt, VT_I4);
@@ -470,7 +459,7 @@ TEST_F(OrraExcelUnderWine, ExcelDrivesTheRtdServerByNameWithReferenceAndValueArg
   VARIANT by_value_bool;
   by_value_bool.vt = VT_BOOL;
   by_value_bool.boolVal = VARIANT_FALSE;
-  ASSERT_EQ(InvokeByName(rtd, L"ConnectData", {Long(3), by_value_array, by_value_bool}, &result), S_OK);
+  ASSERT_EQ(InvokeByName(rtd, L"ConnectData", {VariantLong(3), by_value_array, by_value_bool}, &result), S_OK);
   EXPECT_EQ(result.vt, VT_I4);
   EXPECT_EQ(result.lVal, -1);
 
@@ -478,7 +467,8 @@ TEST_F(OrraExcelUnderWine, ExcelDrivesTheRtdServerByNameWithReferenceAndValueArg
   Array nothing = Topics({L"'[Book1.xlsx]Sheet1'!B2", L"40"});
   SAFEARRAY* nothing_array = nothing.get();
   ASSERT_EQ(InvokeByName(rtd, L"ConnectData",
-                         {Long(9), Reference(VT_ARRAY | VT_VARIANT, &nothing_array), Reference(VT_BOOL, &get_new)},
+                         {VariantLong(9), VariantReference(VT_ARRAY | VT_VARIANT, &nothing_array),
+                          VariantReference(VT_BOOL, &get_new)},
                          &result),
             S_OK);
   EXPECT_EQ(result.lVal, -1);
@@ -486,13 +476,14 @@ TEST_F(OrraExcelUnderWine, ExcelDrivesTheRtdServerByNameWithReferenceAndValueArg
   Array numbers(SafeArrayCreate(VT_VARIANT, 1, &bound));
   SAFEARRAY* numbers_array = numbers.get();
   ASSERT_EQ(InvokeByName(rtd, L"ConnectData",
-                         {Long(11), Reference(VT_ARRAY | VT_VARIANT, &numbers_array), Reference(VT_BOOL, &get_new)},
+                         {VariantLong(11), VariantReference(VT_ARRAY | VT_VARIANT, &numbers_array),
+                          VariantReference(VT_BOOL, &get_new)},
                          &result),
             S_OK);
   EXPECT_EQ(result.lVal, -1);
 
   LONG count = -1;
-  ASSERT_EQ(InvokeByName(rtd, L"RefreshData", {Reference(VT_I4, &count)}, &result), S_OK);
+  ASSERT_EQ(InvokeByName(rtd, L"RefreshData", {VariantReference(VT_I4, &count)}, &result), S_OK);
   ASSERT_EQ(result.vt, VT_ARRAY | VT_VARIANT);
   EXPECT_EQ(count, 2) << "the two refused topics; nothing of the ones that did not parse";
   Array refreshed(result.parray);
@@ -515,20 +506,21 @@ TEST_F(OrraExcelUnderWine, ExcelDrivesTheRtdServerByNameWithReferenceAndValueArg
   }
 
   // Reported once: a second RefreshData, with the count by value, reports nothing.
-  ASSERT_EQ(InvokeByName(rtd, L"RefreshData", {Long(-1)}, &result), S_OK);
+  ASSERT_EQ(InvokeByName(rtd, L"RefreshData", {VariantLong(-1)}, &result), S_OK);
   ASSERT_EQ(result.vt, VT_ARRAY | VT_VARIANT);
   Array empty(result.parray);
   EXPECT_EQ(empty->rgsabound[0].cElements, 0u);
 
   // A connected topic is known again: its value stays as it is while nobody is logged in.
   ASSERT_EQ(InvokeByName(rtd, L"ConnectData",
-                         {Long(5), Reference(VT_ARRAY | VT_VARIANT, &first_array), Reference(VT_BOOL, &get_new)},
+                         {VariantLong(5), VariantReference(VT_ARRAY | VT_VARIANT, &first_array),
+                          VariantReference(VT_BOOL, &get_new)},
                          &result),
             S_OK);
   EXPECT_EQ(result.vt, VT_EMPTY);
 
-  EXPECT_EQ(InvokeByName(rtd, L"DisconnectData", {Long(5)}, &result), S_OK);
-  EXPECT_EQ(InvokeByName(rtd, L"DisconnectData", {Long(404)}, &result), S_OK);
+  EXPECT_EQ(InvokeByName(rtd, L"DisconnectData", {VariantLong(5)}, &result), S_OK);
+  EXPECT_EQ(InvokeByName(rtd, L"DisconnectData", {VariantLong(404)}, &result), S_OK);
   ASSERT_EQ(InvokeByName(rtd, L"Heartbeat", {}, &result), S_OK);
   EXPECT_EQ(result.lVal, 1);
 
@@ -607,7 +599,8 @@ TEST_F(OrraExcelUnderWine, OnConnectionWithoutApplicationInterfaceStillConnects)
   SAFEARRAY* custom = nullptr;
   VARIANT result;
   ASSERT_EQ(InvokeByName(add_in.Get(), L"OnConnection",
-                         {application, Long(ext_cm_Startup), application, Reference(VT_ARRAY | VT_VARIANT, &custom)},
+                         {application, VariantLong(ext_cm_Startup), application,
+                          VariantReference(VT_ARRAY | VT_VARIANT, &custom)},
                          &result),
             S_OK);
   EXPECT_EQ(excel.hwnd_reads, 1) << "Hwnd is read from the Application argument itself";

@@ -35,7 +35,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
 #include <fstream>
 #include <memory>
 #include <span>
@@ -53,6 +52,7 @@
 #include "addin/rtd_variants_win32.h"
 #include "addin/variant_win32.h"
 #include "bench/com/timed_rounds.h"
+#include "bench/reporting_main.h"
 #include "common/text_conversion.h"
 #include "common/utf8.h"
 #include "request/login_block.h"
@@ -763,11 +763,4 @@ int Run() {
 }  // namespace
 }  // namespace orra::bench
 
-int main() {
-  try {
-    return orra::bench::Run();
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "bench_com_rtd: %s\n", e.what());
-    return 1;
-  }
-}
+int main() { return orra::bench::RunReportingFailure("bench_com_rtd", orra::bench::Run); }

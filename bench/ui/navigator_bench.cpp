@@ -10,14 +10,13 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "bench/ratio_main.h"
 #include "common/env.h"
 #include "common/file_system.h"
 #include "common/text_conversion.h"
 #include "store/orra_data.h"
 #include "store/store_files.h"
+#include "testing/large_terminal.h"
 #include "testing/terminal_description.h"
 #include "ui/indicator_tree.h"
 #include "ui/navigator_model.h"
@@ -25,45 +24,7 @@
 namespace orra {
 namespace {
 
-using nlohmann::json;
-
-constexpr int kTopFolders = 20;
-constexpr int kSubFolders = 24;  // 20 + 20 * 24 = 500 folders
-constexpr int kIndicatorRecords = 100000;
 constexpr int kParameters = 5000;
-
-json Description() {
-  json indicators = json::array();
-  const int folders = kTopFolders + kTopFolders * kSubFolders;
-  const int leaves = kIndicatorRecords - folders;
-  const int per_folder = leaves / (kTopFolders * kSubFolders);
-  int leaf = 0;
-  for (int t = 0; t < kTopFolders; ++t) {
-    json subs = json::array();
-    for (int s = 0; s < kSubFolders; ++s) {
-      const bool last = t == kTopFolders - 1 && s == kSubFolders - 1;
-      const int count = per_folder + (last ? leaves % (kTopFolders * kSubFolders) : 0);
-      json children = json::array();
-      for (int n = 0; n < count; ++n, ++leaf) {
-        children.push_back({{"name", "指标" + std::to_string(leaf)},
-                            {"params", json::array({"tradedate", "p" + std::to_string(leaf % kParameters)})},
-                            {"service", "stock.i" + std::to_string(leaf)}});
-      }
-      subs.push_back({{"folder", "子目录" + std::to_string(s)}, {"children", children}});
-    }
-    indicators.push_back({{"folder", "目录" + std::to_string(t)}, {"children", subs}});
-  }
-  json parameters = json::array({{{"name", "tradedate"}, {"control", "date"}, {"default", "-1010"}}});
-  for (int n = 0; n < kParameters; ++n) {
-    json p = {{"name", "p" + std::to_string(n)}, {"caption", "参数"}};
-    if (n % 2 == 0) {
-      p["control"] = "choice";
-      p["choices"] = json::array({json::array({"甲", "1"}), json::array({"乙", "2"})});
-    }
-    parameters.push_back(p);
-  }
-  return {{"indicators", {{"tree", indicators}}}, {"parameters", {{"tree", parameters}}}};
-}
 
 // The terminal's files written once per process, and a store loaded from them.
 struct LargeTerminal {
@@ -71,7 +32,9 @@ struct LargeTerminal {
     const std::filesystem::path root = std::filesystem::temp_directory_path() / "orra-bench-navigator";
     std::filesystem::remove_all(root);
     directory = WithTrailingSeparator(root.u16string());
-    terminal::WriteDataFiles(directory, terminal::DescribeDataFiles(Description()));
+    terminal::LargeTerminalShape shape;  // 100 000 indicator records in 500 folders
+    shape.parameters = kParameters;
+    terminal::WriteDataFiles(directory, terminal::DescribeDataFiles(terminal::DescribeLargeTerminal(shape)));
     store.SetWritesAllowed(false);
     store.SetDataDirectory(directory);
     store.Load();

@@ -26,7 +26,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <exception>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -35,11 +34,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "bench/reporting_main.h"
 #include "bench/ui/indicator_names.h"
 #include "common/env.h"
 #include "common/text_conversion.h"
 #include "common/utf8.h"
 #include "store/orra_data.h"
+#include "testing/large_terminal.h"
 #include "testing/message_pump_win32.h"
 #include "testing/scratch_folder.h"
 #include "testing/window_text_win32.h"
@@ -52,12 +53,8 @@
 namespace orra::bench {
 namespace {
 
-using Json = nlohmann::json;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kTopFolders = 20;
-constexpr int kSubFolders = 24;  // 20 + 20 * 24 = 500 folders
-constexpr int kIndicatorRecords = 100000;
 constexpr int kOpeningRounds = 7;
 constexpr int kKeystrokeRounds = 40;
 constexpr int kFirstKeystrokeRounds = 5;
@@ -67,27 +64,10 @@ constexpr std::chrono::milliseconds kKeystrokeGoal{16};
 constexpr wchar_t kListClass[] = L"OrraAutocompleteList";
 
 // The leaves take the shared indicator names in turn, so the search box holds 99 500 of them.
-Json Description() {
-  const std::vector<std::u16string> names = IndicatorNames();
-  Json indicators = Json::array();
-  const int folders = kTopFolders + kTopFolders * kSubFolders;
-  const int leaves = kIndicatorRecords - folders;
-  const int per_folder = leaves / (kTopFolders * kSubFolders);
-  size_t leaf = 0;
-  for (int t = 0; t < kTopFolders; ++t) {
-    Json subs = Json::array();
-    for (int s = 0; s < kSubFolders; ++s) {
-      const bool last = t == kTopFolders - 1 && s == kSubFolders - 1;
-      const int count = per_folder + (last ? leaves % (kTopFolders * kSubFolders) : 0);
-      Json children = Json::array();
-      for (int n = 0; n < count; ++n, ++leaf) {
-        children.push_back({{"name", ToUtf8(names[leaf % names.size()])}, {"service", "stock.i" + std::to_string(leaf)}});
-      }
-      subs.push_back({{"folder", "子目录" + std::to_string(s)}, {"children", children}});
-    }
-    indicators.push_back({{"folder", "目录" + std::to_string(t)}, {"children", subs}});
-  }
-  return {{"indicators", {{"tree", indicators}}}, {"parameters", {{"tree", Json::array()}}}};
+nlohmann::json Description() {
+  terminal::LargeTerminalShape shape;  // 100 000 indicator records in 500 folders, no parameters
+  shape.leaf_names = IndicatorNames();
+  return terminal::DescribeLargeTerminal(shape);
 }
 
 // No workbook: the panel's questions about cells have no answer here.
@@ -431,11 +411,4 @@ int Run() {
 }  // namespace
 }  // namespace orra::bench
 
-int main() {
-  try {
-    return orra::bench::Run();
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "bench_ui_windows: %s\n", error.what());
-    return 1;
-  }
-}
+int main() { return orra::bench::RunReportingFailure("bench_ui_windows", orra::bench::Run); }

@@ -15,10 +15,16 @@
 #include <vector>
 
 #include "addin/office_interfaces.h"
+#include "testing/variant_values_win32.h"
 #include "xll/xl_constants.h"
 
 namespace orra::xlhost {
 namespace {
+
+using testing::VariantBool;
+using testing::VariantLong;
+using testing::VariantNumber;
+using testing::VariantText;
 
 struct Invocation {
   std::wstring method;
@@ -153,22 +159,6 @@ SAFEARRAY* Report(LONG columns, const std::vector<std::pair<VARIANT, VARIANT>>& 
   return array;
 }
 
-VARIANT I4(LONG value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_I4;
-  v.lVal = value;
-  return v;
-}
-
-VARIANT R8(double value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_R8;
-  v.dblVal = value;
-  return v;
-}
-
 class ComRtdServerTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))); }
@@ -209,7 +199,7 @@ TEST_F(ComRtdServerTest, StartsWithAnUpdateEventOfItsOwnThatTakesNoticesByNameAn
   LONG interval = 0;
   EXPECT_EQ(events->get_HeartbeatInterval(&interval), S_OK);
   EXPECT_EQ(interval, 15000);
-  VARIANT value = I4(20000);
+  VARIANT value = VariantLong(20000);
   DISPID put = DISPID_PROPERTYPUT;
   DISPPARAMS put_parameters{&value, &put, 1, 1};
   EXPECT_EQ(events->Invoke(11, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put_parameters, nullptr, nullptr, nullptr), S_OK);
@@ -247,24 +237,19 @@ TEST_F(ComRtdServerTest, ConnectDataSendsTheTopicStringsAndFlagByReferenceAndRea
 
 TEST_F(ComRtdServerTest, RefreshDataReadsTheReportedColumnsOnly) {
   auto port = Started();
-  VARIANT text;
-  VariantInit(&text);
-  text.vt = VT_BSTR;
-  text.bstrVal = SysAllocString(L"浦发银行");
-  VARIANT flag;
-  VariantInit(&flag);
-  flag.vt = VT_BOOL;
-  flag.boolVal = VARIANT_TRUE;
+  VARIANT text = VariantText(L"浦发银行");
+  const VARIANT flag = VariantBool(true);
   // Five columns, three filled, two reported: the add-in's server sizes the array by its
   // records and reports fewer.
-  AnswerRefresh(Report(5, {{I4(4), R8(10.5)}, {R8(6), text}, {I4(9), flag}}), 2);
+  AnswerRefresh(
+      Report(5, {{VariantLong(4), VariantNumber(10.5)}, {VariantNumber(6), text}, {VariantLong(9), flag}}), 2);
   const auto updates = port->RefreshData();
   VariantClear(&text);
   ASSERT_TRUE(updates);
   EXPECT_EQ(*updates, (std::vector<TopicUpdate>{{4, 10.5}, {6, std::u16string(u"浦发银行")}}));
   EXPECT_EQ(server_.calls.back().forms, std::vector<VARTYPE>{VT_I4 | VT_BYREF});
 
-  AnswerRefresh(Report(1, {{I4(3), I4(3)}}, 1), 1);
+  AnswerRefresh(Report(1, {{VariantLong(3), VariantLong(3)}}, 1), 1);
   EXPECT_EQ(port->RefreshData(), (std::vector<TopicUpdate>{{3, 3.0}})) << "lower bounds other than 0";
   AnswerRefresh(Report(0, {}), 0);
   EXPECT_EQ(port->RefreshData(), std::vector<TopicUpdate>{}) << "nothing changed";
@@ -272,9 +257,9 @@ TEST_F(ComRtdServerTest, RefreshDataReadsTheReportedColumnsOnly) {
 
 TEST_F(ComRtdServerTest, ABadlyFormedReportIsRejectedWhole) {
   auto port = Started();
-  AnswerRefresh(Report(2, {{I4(1), I4(1)}}), 3);
+  AnswerRefresh(Report(2, {{VariantLong(1), VariantLong(1)}}), 3);
   EXPECT_FALSE(port->RefreshData()) << "more topics than columns";
-  AnswerRefresh(Report(2, {{I4(1), I4(1)}}), -1);
+  AnswerRefresh(Report(2, {{VariantLong(1), VariantLong(1)}}), -1);
   EXPECT_FALSE(port->RefreshData()) << "a negative count";
 
   SAFEARRAYBOUND three_rows[2] = {{3, 0}, {1, 0}};
@@ -306,13 +291,15 @@ TEST_F(ComRtdServerTest, ABadlyFormedReportIsRejectedWhole) {
 
 TEST_F(ComRtdServerTest, AColumnWhoseIdIsNoTopicIdIsLeftOut) {
   auto port = Started();
-  VARIANT text;
-  VariantInit(&text);
-  text.vt = VT_BSTR;
-  text.bstrVal = SysAllocString(L"4");
+  VARIANT text = VariantText(L"4");
   VARIANT empty;
   VariantInit(&empty);
-  AnswerRefresh(Report(5, {{text, I4(1)}, {R8(2.5), I4(1)}, {R8(1e12), I4(1)}, {empty, I4(1)}, {I4(5), I4(50)}}), 5);
+  AnswerRefresh(Report(5, {{text, VariantLong(1)},
+                           {VariantNumber(2.5), VariantLong(1)},
+                           {VariantNumber(1e12), VariantLong(1)},
+                           {empty, VariantLong(1)},
+                           {VariantLong(5), VariantLong(50)}}),
+                5);
   VariantClear(&text);
   EXPECT_EQ(port->RefreshData(), (std::vector<TopicUpdate>{{5, 50.0}}));
 }
@@ -404,7 +391,7 @@ TEST_F(ComRtdServerFactoryTest, TheClientDrivesARegisteredServerFromConnectToTer
   client.set_throttle_ms(0);
   EXPECT_TRUE(client.Refresh(0).empty()) << "the server has not asked";
   ASSERT_EQ(server_.Notify(), S_OK);
-  AnswerRefresh(Report(1, {{I4(0), R8(5321.4)}}), 1);
+  AnswerRefresh(Report(1, {{VariantLong(0), VariantNumber(5321.4)}}), 1);
   EXPECT_EQ(client.Refresh(0), std::vector<CellAddress>{cell});
   EXPECT_EQ(client.Value(call), GridValue(5321.4));
 

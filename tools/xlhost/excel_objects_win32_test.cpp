@@ -5,8 +5,17 @@
 #include <thread>
 #include <vector>
 
+#include "testing/variant_values_win32.h"
+
 namespace orra::xlhost {
 namespace {
+
+using testing::VariantBool;
+using testing::VariantLong;
+using testing::VariantNumber;
+using testing::VariantObject;
+using testing::VariantOmitted;
+using testing::VariantText;
 
 constexpr DISPID kHwnd = 1950, kActiveCell = 305, kActiveSheet = 307, kSelection = 147, kRange = 197,
                  kIntersect = 766, kCalculateFull = 1805, kScreenUpdating = 382, kResize = 256, kValue2 = 1388,
@@ -22,43 +31,6 @@ struct Variant {
   Variant& operator=(const Variant&) = delete;
   VARIANT value;
 };
-
-VARIANT Text(const wchar_t* text) {
-  VARIANT v;
-  V_VT(&v) = VT_BSTR;
-  V_BSTR(&v) = SysAllocString(text);
-  return v;
-}
-VARIANT Number(double number) {
-  VARIANT v;
-  V_VT(&v) = VT_R8;
-  V_R8(&v) = number;
-  return v;
-}
-VARIANT Long(LONG number) {
-  VARIANT v;
-  V_VT(&v) = VT_I4;
-  V_I4(&v) = number;
-  return v;
-}
-VARIANT Bool(bool flag) {
-  VARIANT v;
-  V_VT(&v) = VT_BOOL;
-  V_BOOL(&v) = flag ? VARIANT_TRUE : VARIANT_FALSE;
-  return v;
-}
-VARIANT Object(IDispatch* object) {
-  VARIANT v;
-  V_VT(&v) = VT_DISPATCH;
-  V_DISPATCH(&v) = object;  // lent
-  return v;
-}
-VARIANT Omitted() {
-  VARIANT v;
-  V_VT(&v) = VT_ERROR;
-  V_ERROR(&v) = DISP_E_PARAMNOTFOUND;
-  return v;
-}
 
 std::u16string TextOfResult(const Variant& result) {
   if (V_VT(&result.value) != VT_BSTR) return u"<not a text>";
@@ -92,7 +64,7 @@ class ExcelObjectsTest : public ::testing::Test {
     V_DISPATCH(&result.value)->AddRef();
     return ComPtr<IDispatch>(V_DISPATCH(&result.value));
   }
-  ComPtr<IDispatch> Range(const wchar_t* text) { return Get(application_.get(), kRange, {Text(text)}); }
+  ComPtr<IDispatch> Range(const wchar_t* text) { return Get(application_.get(), kRange, {VariantText(text)}); }
   std::u16string Address(IDispatch* range, std::vector<VARIANT> arguments = {}) {
     Variant result;
     EXPECT_EQ(Invoke(range, kAddress, DISPATCH_PROPERTYGET, std::move(arguments), &result), S_OK);
@@ -142,14 +114,15 @@ TEST_F(ExcelObjectsTest, Value2WritesATableOfRowsAndColumnsWithFormulas) {
   workbook_.Activate({1, 1});
   auto active = Get(application_.get(), kActiveCell);
   ASSERT_TRUE(active);
-  auto block = Get(active.get(), kResize, {Long(2), Long(3)});
+  auto block = Get(active.get(), kResize, {VariantLong(2), VariantLong(3)});
   ASSERT_TRUE(block);
   EXPECT_EQ(Address(block.get()), u"$B$2:$D$3");
 
   SAFEARRAYBOUND bounds[2] = {{2, 0}, {3, 0}};
   SAFEARRAY* table = SafeArrayCreate(VT_VARIANT, 2, bounds);
   ASSERT_NE(table, nullptr);
-  const VARIANT cells[2][3] = {{Text(L"600000.SH"), Number(1.5), Text(L"=F(B2)")}, {Bool(true), VARIANT{}, Long(4)}};
+  const VARIANT cells[2][3] = {{VariantText(L"600000.SH"), VariantNumber(1.5), VariantText(L"=F(B2)")},
+                               {VariantBool(true), VARIANT{}, VariantLong(4)}};
   for (LONG row = 0; row < 2; ++row) {
     for (LONG column = 0; column < 3; ++column) {
       LONG index[2] = {row, column};
@@ -192,7 +165,7 @@ TEST_F(ExcelObjectsTest, Value2OfALargerRangeFillsTheRestWithNotAvailableAndASca
   ASSERT_TRUE(block);
   SAFEARRAY* row = SafeArrayCreateVector(VT_VARIANT, 0, 1);
   LONG index = 0;
-  VARIANT one = Number(1);
+  VARIANT one = VariantNumber(1);
   ASSERT_EQ(SafeArrayPutElement(row, &index, &one), S_OK);
   VARIANT value;
   V_VT(&value) = VT_ARRAY | VT_VARIANT;
@@ -200,35 +173,37 @@ TEST_F(ExcelObjectsTest, Value2OfALargerRangeFillsTheRestWithNotAvailableAndASca
   ASSERT_EQ(PutProperty(block.get(), kValue2, value), S_OK);
   EXPECT_EQ(sheet_.ValueAt({0, 0}), GridValue(1.0));
   EXPECT_EQ(sheet_.ValueAt({1, 1}), GridValue(ErrorValue{42}));
-  ASSERT_EQ(PutProperty(block.get(), kValue2, Text(L"x")), S_OK);
+  ASSERT_EQ(PutProperty(block.get(), kValue2, VariantText(L"x")), S_OK);
   EXPECT_EQ(sheet_.ValueAt({1, 1}), GridValue(u"x"));
 }
 
 TEST_F(ExcelObjectsTest, RefusesArgumentsOfTheWrongTypeOrCount) {
   auto cell = Range(L"B2");
   ASSERT_TRUE(cell);
-  EXPECT_EQ(Invoke(cell.get(), kResize, kGet, {Text(L"2")}, nullptr), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(Invoke(cell.get(), kResize, kGet, {Long(0)}, nullptr), kExcelCallFailed);
-  EXPECT_EQ(Invoke(cell.get(), kResize, kGet, {Long(1), Long(1), Long(1)}, nullptr), DISP_E_BADPARAMCOUNT);
-  EXPECT_EQ(Invoke(cell.get(), kResize, kGet, {Long(1), Long(16384)}, nullptr), kExcelCallFailed)
+  EXPECT_EQ(Invoke(cell.get(), kResize, kGet, {VariantText(L"2")}, nullptr), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(Invoke(cell.get(), kResize, kGet, {VariantLong(0)}, nullptr), kExcelCallFailed);
+  EXPECT_EQ(Invoke(cell.get(), kResize, kGet, {VariantLong(1), VariantLong(1), VariantLong(1)}, nullptr),
+            DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(Invoke(cell.get(), kResize, kGet, {VariantLong(1), VariantLong(16384)}, nullptr), kExcelCallFailed)
       << "past the last column";
   VARIANT unknown;
   V_VT(&unknown) = VT_UNKNOWN;
   V_UNKNOWN(&unknown) = nullptr;
   EXPECT_EQ(PutProperty(cell.get(), kValue2, unknown), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(PutProperty(cell.get(), kValue2, Text(L"=NOT A FORMULA(")), kExcelCallFailed);
-  EXPECT_EQ(PutProperty(cell.get(), kHorizontalAlignment, Long(2)), kExcelCallFailed) << "no XlHAlign";
-  EXPECT_EQ(PutProperty(cell.get(), kNumberFormatLocal, Long(2)), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(PutProperty(cell.get(), kValue2, VariantText(L"=NOT A FORMULA(")), kExcelCallFailed);
+  EXPECT_EQ(PutProperty(cell.get(), kHorizontalAlignment, VariantLong(2)), kExcelCallFailed) << "no XlHAlign";
+  EXPECT_EQ(PutProperty(cell.get(), kNumberFormatLocal, VariantLong(2)), DISP_E_TYPEMISMATCH);
   EXPECT_EQ(Invoke(cell.get(), kValue2, DISPATCH_METHOD, {}, nullptr), DISP_E_MEMBERNOTFOUND)
       << "a property is no method";
   EXPECT_EQ(Invoke(cell.get(), kDirty, DISPATCH_PROPERTYGET, {}, nullptr), DISP_E_MEMBERNOTFOUND)
       << "a method is no property";
   EXPECT_EQ(Invoke(cell.get(), 9999, kGet, {}, nullptr), DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(Invoke(application_.get(), kRange, kGet, {Number(1)}, nullptr), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(Invoke(application_.get(), kRange, kGet, {VariantNumber(1)}, nullptr), DISP_E_TYPEMISMATCH);
   EXPECT_EQ(Invoke(application_.get(), kRange, kGet, {}, nullptr), DISP_E_BADPARAMCOUNT);
-  EXPECT_EQ(Invoke(application_.get(), kIntersect, DISPATCH_METHOD, {Object(cell.get())}, nullptr),
+  EXPECT_EQ(Invoke(application_.get(), kIntersect, DISPATCH_METHOD, {VariantObject(cell.get())}, nullptr),
             DISP_E_BADPARAMCOUNT);
-  EXPECT_EQ(Invoke(cell.get(), kAddress, kGet, {Omitted(), Omitted(), Long(7)}, nullptr), kExcelCallFailed)
+  EXPECT_EQ(Invoke(cell.get(), kAddress, kGet, {VariantOmitted(), VariantOmitted(), VariantLong(7)}, nullptr),
+            kExcelCallFailed)
       << "no reference style";
   DISPPARAMS no_arguments{nullptr, nullptr, 0, 0};
   EXPECT_EQ(cell->Invoke(kValue2, IID_NULL, 0, DISPATCH_PROPERTYPUT, &no_arguments, nullptr, nullptr, nullptr),
@@ -239,14 +214,17 @@ TEST_F(ExcelObjectsTest, RefusesArgumentsOfTheWrongTypeOrCount) {
 TEST_F(ExcelObjectsTest, ApplicationNamesRangesOfItsSheetOnly) {
   EXPECT_EQ(Address(Range(L"'[Book1.xlsx]Sheet1'!B2").get()), u"$B$2");
   EXPECT_EQ(Address(Range(L"sheet1!$c$3:b2").get()), u"$B$2:$C$3");
-  EXPECT_EQ(Invoke(application_.get(), kRange, kGet, {Text(L"[Book2.xlsx]Sheet1!B2")}, nullptr), kExcelCallFailed);
-  EXPECT_EQ(Invoke(application_.get(), kRange, kGet, {Text(L"B2:")}, nullptr), kExcelCallFailed);
+  EXPECT_EQ(Invoke(application_.get(), kRange, kGet, {VariantText(L"[Book2.xlsx]Sheet1!B2")}, nullptr),
+            kExcelCallFailed);
+  EXPECT_EQ(Invoke(application_.get(), kRange, kGet, {VariantText(L"B2:")}, nullptr), kExcelCallFailed);
   auto b2 = Range(L"B2");
-  auto spanned = Get(application_.get(), kRange, {Object(b2.get()), Text(L"D4")});
+  auto spanned = Get(application_.get(), kRange, {VariantObject(b2.get()), VariantText(L"D4")});
   EXPECT_EQ(Address(spanned.get()), u"$B$2:$D$4");
 
-  EXPECT_EQ(Address(b2.get(), {Bool(false), Omitted(), Omitted(), Bool(true)}), u"[Book1.xlsx]Sheet1!$B2");
-  EXPECT_EQ(Address(spanned.get(), {Bool(false), Bool(false), Long(-4150), Omitted(), Object(b2.get())}),
+  EXPECT_EQ(Address(b2.get(), {VariantBool(false), VariantOmitted(), VariantOmitted(), VariantBool(true)}),
+            u"[Book1.xlsx]Sheet1!$B2");
+  EXPECT_EQ(Address(spanned.get(), {VariantBool(false), VariantBool(false), VariantLong(-4150), VariantOmitted(),
+                                    VariantObject(b2.get())}),
             u"RC:R[2]C[2]");
 }
 
@@ -254,15 +232,16 @@ TEST_F(ExcelObjectsTest, IntersectAnswersTheSharedCellsOrNothing) {
   auto a = Range(L"A1:C3");
   auto b = Range(L"B2:D9");
   auto distant = Range(L"Z9");
-  auto meet = Get(application_.get(), kIntersect, {Object(a.get()), Object(b.get())});
+  auto meet = Get(application_.get(), kIntersect, {VariantObject(a.get()), VariantObject(b.get())});
   EXPECT_EQ(Address(meet.get()), u"$B$2:$C$3");
   Variant nothing;
-  ASSERT_EQ(Invoke(application_.get(), kIntersect, DISPATCH_METHOD, {Object(a.get()), Object(b.get()), Object(distant.get())},
-                   &nothing),
+  ASSERT_EQ(Invoke(application_.get(), kIntersect, DISPATCH_METHOD,
+                   {VariantObject(a.get()), VariantObject(b.get()), VariantObject(distant.get())}, &nothing),
             S_OK);
   EXPECT_EQ(V_VT(&nothing.value), VT_DISPATCH);
   EXPECT_EQ(V_DISPATCH(&nothing.value), nullptr);
-  EXPECT_EQ(Invoke(application_.get(), kIntersect, DISPATCH_METHOD, {Object(a.get()), Object(application_.get())}, nullptr),
+  EXPECT_EQ(Invoke(application_.get(), kIntersect, DISPATCH_METHOD,
+                   {VariantObject(a.get()), VariantObject(application_.get())}, nullptr),
             DISP_E_TYPEMISMATCH)
       << "the Application is no Range";
 }
@@ -271,8 +250,8 @@ TEST_F(ExcelObjectsTest, FormatsSelectionHwndScreenUpdatingAndTheWorksheet) {
   workbook_.Select(CellRange{{0, 0}, {1, 1}});
   auto selection = Get(application_.get(), kSelection);
   EXPECT_EQ(Address(selection.get()), u"$A$1:$B$2");
-  ASSERT_EQ(PutProperty(selection.get(), kNumberFormatLocal, Text(L"yyyy-mm-dd")), S_OK);
-  ASSERT_EQ(PutProperty(Range(L"A1").get(), kHorizontalAlignment, Long(-4152)), S_OK);
+  ASSERT_EQ(PutProperty(selection.get(), kNumberFormatLocal, VariantText(L"yyyy-mm-dd")), S_OK);
+  ASSERT_EQ(PutProperty(Range(L"A1").get(), kHorizontalAlignment, VariantLong(-4152)), S_OK);
   EXPECT_EQ(workbook_.NumberFormat(CellRange{{0, 0}, {1, 1}}), u"yyyy-mm-dd");
   EXPECT_EQ(workbook_.HorizontalAlignment(CellRange::Of({0, 0})), kAlignRight);
   Variant mixed;
@@ -284,9 +263,9 @@ TEST_F(ExcelObjectsTest, FormatsSelectionHwndScreenUpdatingAndTheWorksheet) {
   EXPECT_EQ(V_VT(&hwnd.value), VT_I4);
   EXPECT_EQ(V_I4(&hwnd.value), 0x1234);
 
-  ASSERT_EQ(PutProperty(application_.get(), kScreenUpdating, Bool(false)), S_OK);
+  ASSERT_EQ(PutProperty(application_.get(), kScreenUpdating, VariantBool(false)), S_OK);
   EXPECT_FALSE(workbook_.screen_updating());
-  EXPECT_EQ(PutProperty(application_.get(), kScreenUpdating, Long(1)), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(PutProperty(application_.get(), kScreenUpdating, VariantLong(1)), DISP_E_TYPEMISMATCH);
 
   std::string error;
   ASSERT_TRUE(workbook_.Write({4, 4}, u"=G()", error)) << error;
@@ -296,12 +275,12 @@ TEST_F(ExcelObjectsTest, FormatsSelectionHwndScreenUpdatingAndTheWorksheet) {
   Variant name;
   ASSERT_EQ(Invoke(sheet.get(), kName, kGet, {}, &name), S_OK);
   EXPECT_EQ(TextOfResult(name), u"Sheet1");
-  ASSERT_EQ(PutProperty(sheet.get(), kEnableCalculation, Bool(false)), S_OK);
+  ASSERT_EQ(PutProperty(sheet.get(), kEnableCalculation, VariantBool(false)), S_OK);
   EXPECT_EQ(Invoke(application_.get(), kCalculateFull, DISPATCH_METHOD, {}, nullptr), S_OK);
   EXPECT_EQ(Invoke(Range(L"E5").get(), kDirty, DISPATCH_METHOD, {}, nullptr), S_OK);
   EXPECT_TRUE(evaluated_.empty());
   auto worksheet = Get(Range(L"E5").get(), kWorksheet);
-  ASSERT_EQ(PutProperty(worksheet.get(), kEnableCalculation, Bool(true)), S_OK);
+  ASSERT_EQ(PutProperty(worksheet.get(), kEnableCalculation, VariantBool(true)), S_OK);
   EXPECT_EQ(evaluated_, (std::vector<CellAddress>{{4, 4}})) << "switched back on, the sheet recalculates";
   EXPECT_EQ(Invoke(Range(L"E5").get(), kDirty, DISPATCH_METHOD, {}, nullptr), S_OK);
   EXPECT_EQ(evaluated_.size(), 2u);
@@ -326,11 +305,11 @@ TEST_F(ExcelObjectsTest, RefusesCallsFromAnotherThreadAndWhileEditing) {
   EXPECT_EQ(names_from_thread, RPC_E_WRONG_THREAD);
 
   gate_.set_editing(true);
-  EXPECT_EQ(PutProperty(application_.get(), kScreenUpdating, Bool(false)), RPC_E_CALL_REJECTED);
+  EXPECT_EQ(PutProperty(application_.get(), kScreenUpdating, VariantBool(false)), RPC_E_CALL_REJECTED);
   EXPECT_EQ(Invoke(cell.get(), kValue2, kGet, {}, nullptr), RPC_E_CALL_REJECTED);
   EXPECT_TRUE(workbook_.screen_updating());
   gate_.set_editing(false);
-  EXPECT_EQ(PutProperty(application_.get(), kScreenUpdating, Bool(false)), S_OK);
+  EXPECT_EQ(PutProperty(application_.get(), kScreenUpdating, VariantBool(false)), S_OK);
 }
 
 }  // namespace
