@@ -42,6 +42,7 @@ void CRecordFile::Reset() {
   records_.clear();
   records_begin_ = 0;
   places_.clear();
+  names_.clear();
 }
 
 void CRecordFile::AddPlace(const uint8_t* fixed, size_t offset) {
@@ -49,7 +50,10 @@ void CRecordFile::AddPlace(const uint8_t* fixed, size_t offset) {
   place.offset = offset;
   place.parent_id = ByteReader::LoadLittleEndian<int64_t>(fixed + kParentOffset);
   place.id = ByteReader::LoadLittleEndian<int64_t>(fixed + kIdOffset);
-  place.name_length = static_cast<uint16_t>(FieldText(std::span<const uint8_t>(fixed + kNameOffset, kNameWidth)).size());
+  const std::string_view name = FieldText(std::span<const uint8_t>(fixed + kNameOffset, kNameWidth));
+  place.name_offset = names_.size();
+  place.name_length = static_cast<uint16_t>(name.size());
+  names_.append(name);
   place.is_folder = fixed[kFolderOffset] != 0;
 }
 
@@ -137,7 +141,7 @@ RecordView CRecordFile::At(size_t index) const {
   view.is_folder = record[kFolderOffset] != 0;
   view.parent_id = ByteReader::LoadLittleEndian<int64_t>(record + kParentOffset);
   view.id = ByteReader::LoadLittleEndian<int64_t>(record + kIdOffset);
-  view.name = FieldText(std::span<const uint8_t>(record + kNameOffset, kNameWidth));
+  view.name = NameAt(index);
   const size_t payload_size = static_cast<size_t>(payload_size_);
   view.payload = {record + kFixedSize, payload_size};
   const uint8_t* field = record + kFixedSize + payload_size;
@@ -158,7 +162,7 @@ RecordKey CRecordFile::KeyAt(size_t index) const {
   key.is_folder = place.is_folder;
   key.parent_id = place.parent_id;
   key.id = place.id;
-  key.name = {reinterpret_cast<const char*>(RecordAt(index) + kNameOffset), place.name_length};
+  key.name = NameAt(index);
   return key;
 }
 
@@ -171,7 +175,7 @@ std::optional<size_t> CRecordFile::FindById(int64_t id) const {
 
 std::optional<size_t> CRecordFile::FindByName(std::string_view name) const {
   for (size_t i = 0; i < places_.size(); ++i) {
-    if (places_[i].name_length == name.size() && EqualsFoldingAsciiCase(KeyAt(i).name, name)) return i;
+    if (EqualsFoldingAsciiCase(NameAt(i), name)) return i;
   }
   return std::nullopt;
 }

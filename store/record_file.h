@@ -90,20 +90,24 @@ class CRecordFile {
   bool Save(FileSystem& files);
 
  private:
-  // Where a record starts (from records_begin_) and its fixed part as the decode read it. A
-  // walk over the tree of a hundred thousand records (the indicator dictionary) reads these
-  // instead of the records: the records fill tens of megabytes and the fixed parts are read
-  // while the decode has their bytes in the cache anyway.
+  // Where a record starts (from records_begin_) and its fixed part as the decode read it, the
+  // name copied to names_. A walk over the tree of a hundred thousand records (the indicator
+  // dictionary) reads these instead of the records: the records fill tens of megabytes, and
+  // every pass over them waits on memory, while the decode has the fixed parts in the cache.
   struct Place {
     size_t offset = 0;
     int64_t parent_id = 0;
     int64_t id = 0;
+    size_t name_offset = 0;  // in names_
     uint16_t name_length = 0;
     bool is_folder = false;
   };
 
   void Reset();
   const uint8_t* RecordAt(size_t index) const { return records_.data() + records_begin_ + places_[index].offset; }
+  std::string_view NameAt(size_t index) const {
+    return std::string_view(names_).substr(places_[index].name_offset, places_[index].name_length);
+  }
   // Appends the place of the record whose fixed part starts at `fixed`, `offset` bytes from
   // records_begin_.
   void AddPlace(const uint8_t* fixed, size_t offset);
@@ -122,6 +126,7 @@ class CRecordFile {
   std::vector<uint8_t> records_;
   size_t records_begin_ = 0;     // where the first record starts in records_
   std::vector<Place> places_;  // one per record, in file order
+  std::string names_;          // every record's name (GBK), back to back
 };
 
 }  // namespace orra
