@@ -62,23 +62,41 @@ struct WideTable {
     }
   }
 
+  // The unit of the character at in[i] and the bytes it takes; 0 bytes when the table does not
+  // describe it.
+  size_t Read(const unsigned char* in, size_t length, size_t i, char16_t& unit) const {
+    const unsigned char b = in[i];
+    if (IsLead(b) && i + 1 < length && in[i + 1] != 0) {
+      const size_t index = (b - kFirstLead) * kByteValues + in[i + 1];
+      unit = pairs[index];
+      return unit == 0 && irregular_pairs[index] ? 0 : 2;
+    }
+    unit = single[b];
+    return unit == 0 && irregular_single[b] ? 0 : 1;
+  }
+
   // False when the text holds a character the table does not describe.
   bool Convert(const unsigned char* in, size_t length, char16_t* out, size_t room, size_t& written) const {
     size_t count = 0;
     size_t i = 0;
-    while (i < length) {
-      const unsigned char b = in[i];
-      char16_t unit;
-      if (IsLead(b) && i + 1 < length && in[i + 1] != 0) {
-        const size_t index = (b - kFirstLead) * kByteValues + in[i + 1];
-        unit = pairs[index];
-        if (unit == 0 && irregular_pairs[index]) return false;
-        i += 2;
-      } else {
-        unit = single[b];
-        if (unit == 0 && irregular_single[b]) return false;
-        i += 1;
+    // A byte gives at most one unit: with room for a unit per byte, as the store's many name
+    // conversions give, no unit needs the room checked.
+    if (room >= length) {
+      while (i < length) {
+        char16_t unit;
+        const size_t step = Read(in, length, i, unit);
+        if (step == 0) return false;
+        out[count++] = unit;
+        i += step;
       }
+      written = count;
+      return true;
+    }
+    while (i < length) {
+      char16_t unit;
+      const size_t step = Read(in, length, i, unit);
+      if (step == 0) return false;
+      i += step;
       if (room != 0) {
         if (count >= room) {
           written = 0;

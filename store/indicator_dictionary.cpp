@@ -56,40 +56,51 @@ struct SortKey {
   SortKey(std::u16string_view name, size_t visit_order)
       : head(Pack(name, 0)), tail(Pack(name, kUnitsPerWord)), visit(visit_order) {}
 
+  // Units first..first+3 of `name`, zero past its end, the first in the top bits.
   static uint64_t Pack(std::u16string_view name, size_t first) {
-    uint64_t word = 0;
-    for (size_t k = first; k < first + kUnitsPerWord; ++k) word = word << 16 | (k < name.size() ? name[k] : 0u);
-    return word;
+    char16_t units[kUnitsPerWord] = {};
+    if (first < name.size()) {
+      std::memcpy(units, name.data() + first, std::min(kUnitsPerWord, name.size() - first) * sizeof(char16_t));
+    }
+    return uint64_t{units[0]} << 48 | uint64_t{units[1]} << 32 | uint64_t{units[2]} << 16 | units[3];
   }
 };
 
 // Sorts keys by their packed units, keeping the order of equal ones: a byte at a time from the
 // least significant, as a radix sort does, skipping the bytes that all keys share (names that
-// start alike, the zeros that pad short names). A comparison sort spent as much time as the
-// rest of the dictionary's building together.
+// start alike, the high bytes of ASCII units, the zeros that pad short names). A comparison
+// sort spent as much time as the rest of the dictionary's building together.
 void SortByPackedUnits(std::vector<SortKey>& keys) {
   constexpr size_t kBytesPerWord = sizeof(uint64_t);
   constexpr size_t kBuckets = 256;
   constexpr uint64_t kByteMask = 0xFF;
   // Byte d of a key: the tail's bytes first, then the head's, each from the least significant.
   const auto word_of = [](size_t d) { return d < kBytesPerWord ? &SortKey::tail : &SortKey::head; };
-  std::vector<std::array<size_t, kBuckets>> counts(2 * kBytesPerWord);
+  const auto byte_of = [](uint64_t word, size_t d) { return (word >> (8 * (d % kBytesPerWord))) & kByteMask; };
+  if (keys.empty()) return;
+  // A byte that every key holds alike is where some bit differs from the first key in none:
+  // one pass finds them, and only the other bytes are counted and sorted on.
+  uint64_t head_differs = 0, tail_differs = 0;
   for (const SortKey& key : keys) {
-    uint64_t tail = key.tail, head = key.head;
-    for (size_t d = 0; d < kBytesPerWord; ++d, tail >>= 8, head >>= 8) {
-      ++counts[d][tail & kByteMask];
-      ++counts[kBytesPerWord + d][head & kByteMask];
-    }
+    head_differs |= key.head ^ keys.front().head;
+    tail_differs |= key.tail ^ keys.front().tail;
+  }
+  std::vector<size_t> digits;
+  for (size_t d = 0; d < 2 * kBytesPerWord; ++d) {
+    if (byte_of(d < kBytesPerWord ? tail_differs : head_differs, d) != 0) digits.push_back(d);
+  }
+  std::vector<std::array<size_t, kBuckets>> counts(digits.size());
+  for (const SortKey& key : keys) {
+    for (size_t k = 0; k < digits.size(); ++k) ++counts[k][byte_of(key.*word_of(digits[k]), digits[k])];
   }
   std::vector<SortKey> sorted(keys.size());
-  for (size_t d = 0; d < counts.size(); ++d) {
-    std::array<size_t, kBuckets>& count = counts[d];
-    if (std::find(count.begin(), count.end(), keys.size()) != count.end()) continue;
+  for (size_t k = 0; k < digits.size(); ++k) {
+    std::array<size_t, kBuckets>& count = counts[k];
     size_t start = 0;
     for (size_t& c : count) start += std::exchange(c, start);
-    const auto word = word_of(d);
-    const size_t shift = 8 * (d % kBytesPerWord);
-    for (const SortKey& key : keys) sorted[count[(key.*word >> shift) & kByteMask]++] = key;
+    const auto word = word_of(digits[k]);
+    const size_t d = digits[k];
+    for (const SortKey& key : keys) sorted[count[byte_of(key.*word, d)]++] = key;
     keys.swap(sorted);
   }
 }
@@ -124,13 +135,6 @@ class NameOrder {
 IndicatorDictionary::IndicatorDictionary(std::shared_ptr<const CRecordFile> file) : file_(std::move(file)) {
   if (!file_) file_ = std::make_shared<const CRecordFile>();
   const CRecordFile& records = *file_;
-  struct Node {
-    bool is_folder;
-    int64_t id;
-    std::string_view name;
-  };
-  std::vector<Node> nodes;
-  nodes.reserve(records.count());
   std::unordered_map<int64_t, std::vector<size_t>> children;
   // A folder's records usually follow one another: the list of the previous record's parent is
   // kept at hand (a map's values stay where they are as it grows).
@@ -140,7 +144,6 @@ IndicatorDictionary::IndicatorDictionary(std::shared_ptr<const CRecordFile> file
   for (size_t i = 0; i < records.count(); ++i) {
     const RecordKey record = records.KeyAt(i);
     if (record.id == 0) break;
-    nodes.push_back({record.is_folder, record.id, record.name});
     if (previous_parent != record.parent_id) {
       previous_parent = record.parent_id;
       siblings = &children[record.parent_id];
@@ -153,7 +156,7 @@ IndicatorDictionary::IndicatorDictionary(std::shared_ptr<const CRecordFile> file
   // Every leaf in visit order; views are taken once names_ is whole. A byte gives at most one
   // unit, so the block never grows (and copies itself) while the names go in.
   std::vector<Placed> placed;
-  placed.reserve(nodes.size());
+  placed.reserve(records.count());
   names_.reserve(name_bytes);
 
   // One frame per folder being expanded: its children and the next one to visit.
@@ -166,7 +169,7 @@ IndicatorDictionary::IndicatorDictionary(std::shared_ptr<const CRecordFile> file
       continue;
     }
     const size_t index = (*list)[next++];
-    const Node& node = nodes[index];
+    const RecordKey node = records.KeyAt(index);
     if (!node.is_folder) {
       const size_t offset = names_.size();
       placed.push_back({offset, AppendWideOfGbk(names_, node.name, kMaxNameChars), index});

@@ -114,6 +114,15 @@ TEST(IndicatorDictionaryTest, ManyNamesSharingHeadsLengthsAndTailsSortAsTheirUni
   }
 }
 
+TEST(IndicatorDictionaryTest, NamesAllAlikeOrAloneLeaveNoByteToSortOn) {
+  EXPECT_EQ(Entries(IndicatorDictionary(File({Node(false, 1, 0, "x")}))),
+            (std::vector<std::pair<std::string, int64_t>>{{"x", 1}}));
+  EXPECT_EQ(Entries(IndicatorDictionary(File({Node(false, 4, 0, "same"), Node(false, 2, 0, "same"),
+                                              Node(false, 3, 0, "same")}))),
+            (std::vector<std::pair<std::string, int64_t>>{{"same", 4}}));
+  EXPECT_TRUE(IndicatorDictionary(File({Node(true, 1, 0, "empty folder")})).empty());
+}
+
 TEST(IndicatorDictionaryTest, ACycleOfFoldersEndsTheVisit) {
   const IndicatorDictionary d(File({
       Node(true, 1, 0, "top"),

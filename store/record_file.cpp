@@ -41,7 +41,20 @@ void CRecordFile::Reset() {
   header_.fill(0);
   records_.clear();
   records_begin_ = 0;
-  offsets_.clear();
+  places_.clear();
+  names_.clear();
+}
+
+void CRecordFile::AddPlace(const uint8_t* fixed, size_t offset) {
+  Place& place = places_.emplace_back();
+  place.offset = offset;
+  place.parent_id = ByteReader::LoadLittleEndian<int64_t>(fixed + kParentOffset);
+  place.id = ByteReader::LoadLittleEndian<int64_t>(fixed + kIdOffset);
+  const std::string_view name = FieldText(std::span<const uint8_t>(fixed + kNameOffset, kNameWidth));
+  place.name_offset = names_.size();
+  place.name_length = static_cast<uint16_t>(name.size());
+  names_.append(name);
+  place.is_folder = fixed[kFolderOffset] != 0;
 }
 
 void CRecordFile::Read(FileSystem& files) {
@@ -87,14 +100,14 @@ size_t CRecordFile::WalkSameLayout(std::span<const uint8_t> data) {
   const size_t fixed_and_payload = kFixedSize + static_cast<size_t>(payload_size_);
   // As many places as the bytes could hold: a few percent of the file, and no regrowth across
   // a hundred thousand records.
-  offsets_.reserve(data.size() / (fixed_and_payload + kTerminatorSize));
+  places_.reserve(data.size() / (fixed_and_payload + kTerminatorSize));
   size_t at = 0;
   while (data.size() - at >= fixed_and_payload + kTerminatorSize) {
     const uint8_t* record = data.data() + at;
     if (ByteReader::LoadLittleEndian<int64_t>(record + kIdOffset) == 0) break;
     const std::optional<size_t> variable = VariableBytes(record);
     if (!variable || *variable > data.size() - at - fixed_and_payload - kTerminatorSize) break;
-    offsets_.push_back(at);
+    AddPlace(record, at);
     at += fixed_and_payload + *variable + kTerminatorSize;
   }
   return at;
@@ -110,7 +123,7 @@ void CRecordFile::ConvertLayout(std::span<const uint8_t> data, int32_t file_payl
     if (!reader.ReadBytes(kFixedSize, fixed) || !reader.ReadBytes(from, payload)) break;
     const std::optional<size_t> variable = VariableBytes(fixed.data());
     if (!variable || !reader.ReadBytes(*variable + kTerminatorSize, rest)) break;
-    offsets_.push_back(records_.size());
+    AddPlace(fixed.data(), records_.size());
     records_.insert(records_.end(), fixed.begin(), fixed.end());
     const size_t kept = std::min(from, to);
     records_.insert(records_.end(), payload.begin(), payload.begin() + static_cast<ptrdiff_t>(kept));
@@ -123,12 +136,12 @@ int32_t CRecordFile::file_payload_size() const { return HeaderField(header_, kHe
 
 RecordView CRecordFile::At(size_t index) const {
   RecordView view;
-  if (index >= offsets_.size()) return view;
+  if (index >= places_.size()) return view;
   const uint8_t* record = RecordAt(index);
   view.is_folder = record[kFolderOffset] != 0;
   view.parent_id = ByteReader::LoadLittleEndian<int64_t>(record + kParentOffset);
   view.id = ByteReader::LoadLittleEndian<int64_t>(record + kIdOffset);
-  view.name = FieldText(std::span<const uint8_t>(record + kNameOffset, kNameWidth));
+  view.name = NameAt(index);
   const size_t payload_size = static_cast<size_t>(payload_size_);
   view.payload = {record + kFixedSize, payload_size};
   const uint8_t* field = record + kFixedSize + payload_size;
@@ -144,27 +157,25 @@ RecordView CRecordFile::At(size_t index) const {
 
 RecordKey CRecordFile::KeyAt(size_t index) const {
   RecordKey key;
-  if (index >= offsets_.size()) return key;
-  const uint8_t* record = RecordAt(index);
-  key.is_folder = record[kFolderOffset] != 0;
-  key.parent_id = ByteReader::LoadLittleEndian<int64_t>(record + kParentOffset);
-  key.id = ByteReader::LoadLittleEndian<int64_t>(record + kIdOffset);
-  key.name = FieldText(std::span<const uint8_t>(record + kNameOffset, kNameWidth));
+  if (index >= places_.size()) return key;
+  const Place& place = places_[index];
+  key.is_folder = place.is_folder;
+  key.parent_id = place.parent_id;
+  key.id = place.id;
+  key.name = NameAt(index);
   return key;
 }
 
 std::optional<size_t> CRecordFile::FindById(int64_t id) const {
-  for (size_t i = 0; i < offsets_.size(); ++i) {
-    if (ByteReader::LoadLittleEndian<int64_t>(RecordAt(i) + kIdOffset) == id) return i;
+  for (size_t i = 0; i < places_.size(); ++i) {
+    if (places_[i].id == id) return i;
   }
   return std::nullopt;
 }
 
 std::optional<size_t> CRecordFile::FindByName(std::string_view name) const {
-  for (size_t i = 0; i < offsets_.size(); ++i) {
-    const std::string_view record_name =
-        FieldText(std::span<const uint8_t>(RecordAt(i) + kNameOffset, kNameWidth));
-    if (EqualsFoldingAsciiCase(record_name, name)) return i;
+  for (size_t i = 0; i < places_.size(); ++i) {
+    if (EqualsFoldingAsciiCase(NameAt(i), name)) return i;
   }
   return std::nullopt;
 }
@@ -174,7 +185,7 @@ std::vector<uint8_t> CRecordFile::Encode() const {
   StoreLittleEndian<uint32_t>(file.data(), kMagic);
   StoreLittleEndian<uint32_t>(file.data() + 4, static_cast<uint32_t>(kHeaderSize));
   StoreLittleEndian<int32_t>(file.data() + kHeaderPayloadSizeOffset, payload_size_);
-  StoreLittleEndian<int32_t>(file.data() + kHeaderCountOffset, static_cast<int32_t>(offsets_.size()));
+  StoreLittleEndian<int32_t>(file.data() + kHeaderCountOffset, static_cast<int32_t>(places_.size()));
   StoreLittleEndian<int32_t>(file.data() + kHeaderRevisionOffset, revision_);
   const std::span<const uint8_t> records = record_bytes();
   file.insert(file.end(), records.begin(), records.end());

@@ -67,7 +67,7 @@ class CRecordFile {
   int32_t payload_size() const { return payload_size_; }
   // The payload size the file was written with (0 when it had no usable header).
   int32_t file_payload_size() const;
-  size_t count() const { return offsets_.size(); }
+  size_t count() const { return places_.size(); }
   int32_t revision() const { return revision_; }
   int32_t saved_revision() const { return saved_revision_; }
   // The file was read in another layout and is to be written in the store's.
@@ -76,7 +76,8 @@ class CRecordFile {
   std::span<const uint8_t> record_bytes() const { return std::span<const uint8_t>(records_).subspan(records_begin_); }
 
   RecordView At(size_t index) const;
-  // What At gives of the fixed part, without placing the variable fields.
+  // What At gives of the fixed part, without placing the variable fields; read from what the
+  // decode kept of each record, not from the record's bytes.
   RecordKey KeyAt(size_t index) const;
   std::optional<size_t> FindById(int64_t id) const;
   // The first record whose name equals `name`, with A-Z folded to a-z.
@@ -89,8 +90,27 @@ class CRecordFile {
   bool Save(FileSystem& files);
 
  private:
+  // Where a record starts (from records_begin_) and its fixed part as the decode read it, the
+  // name copied to names_. A walk over the tree of a hundred thousand records (the indicator
+  // dictionary) reads these instead of the records: the records fill tens of megabytes, and
+  // every pass over them waits on memory, while the decode has the fixed parts in the cache.
+  struct Place {
+    size_t offset = 0;
+    int64_t parent_id = 0;
+    int64_t id = 0;
+    size_t name_offset = 0;  // in names_
+    uint16_t name_length = 0;
+    bool is_folder = false;
+  };
+
   void Reset();
-  const uint8_t* RecordAt(size_t index) const { return records_.data() + records_begin_ + offsets_[index]; }
+  const uint8_t* RecordAt(size_t index) const { return records_.data() + records_begin_ + places_[index].offset; }
+  std::string_view NameAt(size_t index) const {
+    return std::string_view(names_).substr(places_[index].name_offset, places_[index].name_length);
+  }
+  // Appends the place of the record whose fixed part starts at `fixed`, `offset` bytes from
+  // records_begin_.
+  void AddPlace(const uint8_t* fixed, size_t offset);
   // Decodes the header and places the records; when the file is in the store's layout, answers
   // how many bytes of records follow the header, for the caller to keep (nothing kept yet).
   std::optional<size_t> DecodeLayout(std::span<const uint8_t> file);
@@ -105,7 +125,8 @@ class CRecordFile {
   std::array<uint8_t, kHeaderSize> header_{};
   std::vector<uint8_t> records_;
   size_t records_begin_ = 0;     // where the first record starts in records_
-  std::vector<size_t> offsets_;  // start of every record, from records_begin_
+  std::vector<Place> places_;  // one per record, in file order
+  std::string names_;          // every record's name (GBK), back to back
 };
 
 }  // namespace orra

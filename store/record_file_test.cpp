@@ -70,6 +70,30 @@ TEST(RecordFileTest, DecodesRecordsWrittenInTheStoresLayout) {
   EXPECT_EQ(records.KeyAt(3).id, 0) << "past the end: an empty key";
 }
 
+TEST(RecordFileTest, NamesRunToTheFieldsFirstZeroOrFillItInEitherLayout) {
+  std::vector<RecordLayout> layouts = {Leaf(1, 0, std::string(191, 'n')), Leaf(2, 0, std::string("ab\0cd", 5)),
+                                       Leaf(3, 0, "")};
+  std::vector<uint8_t> file = EncodeRecordFile(38, 1, layouts);
+  file[64 + 21 + 191] = 'n';  // the first name fills its field, no zero after it
+  const std::string full(192, 'n');
+  for (const int32_t payload_size : {38, 40}) {
+    const CRecordFile records = Decoded(file, payload_size);
+    ASSERT_EQ(records.count(), 3u) << payload_size;
+    EXPECT_EQ(records.NeedsRewrite(), payload_size != 38);
+    const std::string_view names[] = {full, "ab", ""};
+    for (size_t i = 0; i < records.count(); ++i) {
+      EXPECT_EQ(records.At(i).name, names[i]) << payload_size << " " << i;
+      EXPECT_EQ(records.KeyAt(i).name, names[i]) << payload_size << " " << i;
+    }
+    EXPECT_EQ(records.FindByName(std::string(192, 'N')), 0u);
+    EXPECT_EQ(records.FindByName("AB"), 1u);
+    EXPECT_EQ(records.FindByName("abcd"), std::nullopt);
+    // What is written back carries the names as they were in the fields.
+    const CRecordFile again = Decoded(records.Encode(), payload_size);
+    for (size_t i = 0; i < again.count(); ++i) EXPECT_EQ(again.At(i).name, names[i]) << payload_size << " " << i;
+  }
+}
+
 TEST(RecordFileTest, TruncationAtAnyLengthKeepsTheWholeRecordsBeforeIt) {
   const std::vector<uint8_t> file = EncodeRecordFile(38, 1, ThreeRecords());
   size_t previous = 0;

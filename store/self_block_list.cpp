@@ -111,6 +111,7 @@ std::vector<SelfStock> CSelfBlockList::ReadStocks(CIniText& text, const std::str
   const int32_t count = std::min({text.GetCount(section), kMaxStocksPerBlock, stocks_left});
   if (count > 0) stocks_left -= count;
   std::vector<SelfStock> stocks;
+  stocks.reserve(static_cast<size_t>(std::max(count, 0)));
   for (int32_t n = 1; n <= count; ++n) {
     std::string line = text.GetString(section, Numbered("stock", n), kMaxStockLineBytes);
     std::string_view rest = line;

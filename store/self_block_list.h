@@ -25,8 +25,9 @@ class ResolvedSecurity {
   static constexpr int64_t kNotFound = -2;
 
   ResolvedSecurity() = default;
-  ResolvedSecurity(const ResolvedSecurity& other) : value_(other.value_.load(std::memory_order_relaxed)) {}
-  ResolvedSecurity& operator=(const ResolvedSecurity& other) {
+  // noexcept, so that a vector of stocks moves its stocks' texts when it grows.
+  ResolvedSecurity(const ResolvedSecurity& other) noexcept : value_(other.value_.load(std::memory_order_relaxed)) {}
+  ResolvedSecurity& operator=(const ResolvedSecurity& other) noexcept {
     value_.store(other.value_.load(std::memory_order_relaxed), std::memory_order_relaxed);
     return *this;
   }
