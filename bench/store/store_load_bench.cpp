@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -45,19 +46,35 @@ orra::terminal::LargeTerminalShape Shape() {
 constexpr int kMmapThresholdBytes = 32 << 20;
 constexpr int kTrimThresholdBytes = 256 << 20;
 
-// The generated data directory, made once per process.
-const std::u16string& DataDirectory() {
-  static const std::u16string directory = [] {
+// The generated data, in a folder of this process's own (two runs at once must not rebuild
+// each other's files), removed when the process ends.
+class DataFolder {
+ public:
+  DataFolder() {
     mallopt(M_MMAP_THRESHOLD, kMmapThresholdBytes);
     mallopt(M_TRIM_THRESHOLD, kTrimThresholdBytes);
-    const std::filesystem::path root = std::filesystem::temp_directory_path() / "orra-bench-store";
-    std::filesystem::remove_all(root);
-    const std::u16string dir = orra::WithTrailingSeparator(root.u16string());
+    directory_ = orra::WithTrailingSeparator(root_.u16string());
     const nlohmann::json description = orra::terminal::DescribeLargeTerminal(Shape());
-    orra::terminal::WriteDataFiles(dir, orra::terminal::DescribeDataFiles(description));
-    return dir;
-  }();
-  return directory;
+    orra::terminal::WriteDataFiles(directory_, orra::terminal::DescribeDataFiles(description));
+  }
+  ~DataFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+  DataFolder(const DataFolder&) = delete;
+  DataFolder& operator=(const DataFolder&) = delete;
+
+  const std::u16string& directory() const { return directory_; }
+
+ private:
+  std::filesystem::path root_ =
+      std::filesystem::temp_directory_path() / ("orra-bench-store-" + std::to_string(std::random_device{}()));
+  std::u16string directory_;
+};
+
+const std::u16string& DataDirectory() {
+  static const DataFolder folder;
+  return folder.directory();
 }
 
 void ReadAndInflate(const std::u16string& dir) {
