@@ -42,16 +42,22 @@ test-xlhost: windows
 	@echo "== xlhost scenarios under Wine"
 	@scripts/phase "xlhost fixture" scripts/run-xlhost build/windows build/windows/bin/xlhost_fixture.xll tools/xlhost/scenarios/fixture_*.txt
 	@scripts/phase "xlhost screens" scripts/run-xlhost-screens build/windows build/windows/bin/xlhost_fixture.xll tools/xlhost/scenarios/window_*.txt
-	@scripts/phase "xlhost addin" $(MAKE) --no-print-directory test-xlhost-addin
+	$(xlhost_addin)
 
 # Registered as a COM server, with the stand-in terminal and server around it, so that its RTD
 # server is the real one; its dialogs driven and photographed under Xvfb (build/windows/screenshots).
+# One recipe for both targets: a nested make would configure and check the Windows build again.
+define xlhost_addin
+	@scripts/phase "xlhost addin" bash -c 'set -e; \
+	  scripts/run-xlhost build/windows build/windows/addin/OrraAddin64.xll tools/xlhost/scenarios/addin_session.txt; \
+	  scripts/run-xlhost-served build/windows build/windows/addin/OrraAddin64.xll tools/xlhost/scenarios/xdp_cells.txt \
+	    tools/xlhost/scenarios/xdp_server.txt tools/xlhost/scenarios/xdp_load_loop.txt; \
+	  XLHOST_SCREENS=1 scripts/run-xlhost-served build/windows build/windows/addin/OrraAddin64.xll \
+	    tools/xlhost/scenarios/dialog_*.txt'
+endef
+
 test-xlhost-addin: windows
-	scripts/run-xlhost build/windows build/windows/addin/OrraAddin64.xll tools/xlhost/scenarios/addin_session.txt
-	scripts/run-xlhost-served build/windows build/windows/addin/OrraAddin64.xll tools/xlhost/scenarios/xdp_cells.txt \
-	  tools/xlhost/scenarios/xdp_server.txt tools/xlhost/scenarios/xdp_load_loop.txt
-	XLHOST_SCREENS=1 scripts/run-xlhost-served build/windows build/windows/addin/OrraAddin64.xll \
-	  tools/xlhost/scenarios/dialog_*.txt
+	$(xlhost_addin)
 
 fuzz-build: deps
 	cmake --preset fuzz >/dev/null
