@@ -15,78 +15,55 @@ namespace orra {
 namespace {
 constexpr size_t kZlibMax = std::numeric_limits<uInt>::max();
 
+// The zlib calls of one direction. deflateInit and inflateInit2 are macros over the versioned
+// entry points, hence the small functions.
+struct Deflation {
+  static int Init(z_stream& stream, int level) { return deflateInit(&stream, level); }
+  static int Reset(z_stream& stream) { return deflateReset(&stream); }
+  static int Finish(z_stream& stream) { return deflate(&stream, Z_FINISH); }
+  static int End(z_stream& stream) { return deflateEnd(&stream); }
+};
+
+struct Inflation {
+  static int Init(z_stream& stream, int window_bits) { return inflateInit2(&stream, window_bits); }
+  static int Reset(z_stream& stream) { return inflateReset(&stream); }
+  static int Finish(z_stream& stream) { return inflate(&stream, Z_FINISH); }
+  static int End(z_stream& stream) { return inflateEnd(&stream); }
+};
+
 // compress2 sets up and tears down a whole deflate state (about 256 KiB at level 9) on every
 // call, which costs more than compressing a typical frame, and uncompress does the same with an
-// inflate state and its 32 KiB window. Kept streams at the same settings, reset between buffers,
-// write byte for byte the same and accept exactly the same streams.
-class ZlibStream {
+// inflate state and its 32 KiB window. Kept streams at the same settings (the level, the window
+// size), reset between buffers, write byte for byte the same and accept exactly the same streams.
+template <typename Direction>
+class KeptStream {
  public:
-  ZlibStream() = default;
-  ZlibStream(const ZlibStream&) = delete;
-  ZlibStream& operator=(const ZlibStream&) = delete;
+  explicit KeptStream(int settings) : settings_(settings) { ready_ = Direction::Init(stream_, settings) == Z_OK; }
+  ~KeptStream() {
+    if (ready_) Direction::End(stream_);
+  }
+  KeptStream(const KeptStream&) = delete;
+  KeptStream& operator=(const KeptStream&) = delete;
 
- protected:
-  // Points the stream at one whole buffer each way; false when either is beyond zlib's counts.
-  bool Aim(Bytef* destination, size_t destination_length, const Bytef* source, size_t source_length) {
-    if (source_length > kZlibMax) return false;
+  int settings() const { return settings_; }
+  bool ready() const { return ready_; }
+
+  // One whole buffer each way, as compress2 and uncompress take them: the stream must end within
+  // the room given (an inflated stream's trailing bytes are ignored).
+  bool Run(Bytef* destination, size_t& destination_length, const Bytef* source, size_t source_length) {
+    if (!ready_ || source_length > kZlibMax || Direction::Reset(stream_) != Z_OK) return false;
     stream_.next_in = const_cast<Bytef*>(source);
     stream_.avail_in = static_cast<uInt>(source_length);
     stream_.next_out = destination;
     stream_.avail_out = static_cast<uInt>(destination_length < kZlibMax ? destination_length : kZlibMax);
+    if (Direction::Finish(stream_) != Z_STREAM_END) return false;
+    destination_length = stream_.total_out;
     return true;
   }
 
+ private:
   z_stream stream_{};
-};
-
-class Deflater : public ZlibStream {
- public:
-  explicit Deflater(int level) : level_(level) { ready_ = deflateInit(&stream_, level) == Z_OK; }
-  ~Deflater() {
-    if (ready_) deflateEnd(&stream_);
-  }
-
-  int settings() const { return level_; }
-  bool ready() const { return ready_; }
-
-  bool Run(Bytef* destination, size_t& destination_length, const Bytef* source, size_t source_length) {
-    if (!ready_ || deflateReset(&stream_) != Z_OK ||
-        !Aim(destination, destination_length, source, source_length) || deflate(&stream_, Z_FINISH) != Z_STREAM_END) {
-      return false;
-    }
-    destination_length = stream_.total_out;
-    return true;
-  }
-
- private:
-  int level_;
-  bool ready_ = false;
-};
-
-class Inflater : public ZlibStream {
- public:
-  explicit Inflater(int window_bits) : window_bits_(window_bits) {
-    ready_ = inflateInit2(&stream_, window_bits) == Z_OK;
-  }
-  ~Inflater() {
-    if (ready_) inflateEnd(&stream_);
-  }
-
-  int settings() const { return window_bits_; }
-  bool ready() const { return ready_; }
-
-  // Like uncompress: the stream must end within the room given; bytes after its end are ignored.
-  bool Run(Bytef* destination, size_t& destination_length, const Bytef* source, size_t source_length) {
-    if (!ready_ || inflateReset(&stream_) != Z_OK ||
-        !Aim(destination, destination_length, source, source_length) || inflate(&stream_, Z_FINISH) != Z_STREAM_END) {
-      return false;
-    }
-    destination_length = stream_.total_out;
-    return true;
-  }
-
- private:
-  int window_bits_;
+  int settings_;
   bool ready_ = false;
 };
 
@@ -149,11 +126,11 @@ StreamPool<Stream>& Streams() {
 bool CompressBuffer(void* destination, size_t& destination_length, const void* source, size_t source_length,
                     int level) {
   if (level < kFastestCompression || level > kBestCompression) return false;
-  return Streams<Deflater>().Run(level, destination, destination_length, source, source_length);
+  return Streams<KeptStream<Deflation>>().Run(level, destination, destination_length, source, source_length);
 }
 
 bool UncompressBuffer(void* destination, size_t& destination_length, const void* source, size_t source_length) {
-  return Streams<Inflater>().Run(MAX_WBITS, destination, destination_length, source, source_length);
+  return Streams<KeptStream<Inflation>>().Run(MAX_WBITS, destination, destination_length, source, source_length);
 }
 
 size_t CompressBound(size_t source_length) {
