@@ -3,12 +3,13 @@
 // depth first from the file's folder tree. Immutable once built; it holds the record file it
 // refers to, so an entry stays valid for as long as someone holds the dictionary.
 //
-// The entries are one sorted vector of views into one block of names rather than a tree of
-// strings: a terminal files a hundred thousand indicators, and the store is loaded on Excel's
-// main thread, where a node and a string per name cost more than sorting small views once; a
-// lookup is the same binary search.
+// Names are looked up, never walked in order, while the add-in runs: the entries are kept in
+// visit order with an open-addressing hash index over them, and ordered only when a listing
+// asks. A terminal files a hundred thousand indicators and the store is loaded on Excel's main
+// thread, where sorting them took a third of the load and a node per name more still.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,15 +39,29 @@ class IndicatorDictionary {
   size_t size() const { return entries_.size(); }
   using Entry = std::pair<std::u16string_view, size_t>;
 
-  // Name -> record index in file(), ordered by name (UTF-16 units), each name once.
-  const std::vector<Entry>& entries() const { return entries_; }
+  // Name -> record index in file(), each name once, ordered by name (UTF-16 units); sorted
+  // anew on every call, for listings.
+  std::vector<Entry> SortedEntries() const;
   const CRecordFile& file() const { return *file_; }
   std::optional<size_t> Find(std::u16string_view name) const;
 
  private:
+  // One place of the hash index: the entry it holds (0 when empty, else its index + 1) and the
+  // upper half of the name's hash, which rules out most other names without reading them.
+  struct Slot {
+    uint32_t entry = 0;
+    uint32_t hash_check = 0;
+  };
+
+  // Where `name` is in slots_, or the empty slot where it would go.
+  size_t SlotIndex(std::u16string_view name, size_t hash) const;
+  // Adds a leaf under `name` (a view into names_) unless a leaf of that name is in already.
+  void AddLeaf(std::u16string_view name, size_t hash, size_t record_index);
+
   std::shared_ptr<const CRecordFile> file_;
   std::u16string names_;  // every entry's name, back to back
-  std::vector<Entry> entries_;
+  std::vector<Entry> entries_;  // in visit order
+  std::vector<Slot> slots_;     // a power of two of them, at most half in use
 };
 
 }  // namespace orra

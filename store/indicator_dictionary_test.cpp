@@ -31,7 +31,7 @@ std::shared_ptr<const CRecordFile> File(const std::vector<RecordLayout>& layouts
 
 std::vector<std::pair<std::string, int64_t>> Entries(const IndicatorDictionary& d) {
   std::vector<std::pair<std::string, int64_t>> out;
-  for (const auto& [name, index] : d.entries()) out.emplace_back(std::string(name.begin(), name.end()), d.file().At(index).id);
+  for (const auto& [name, index] : d.SortedEntries()) out.emplace_back(std::string(name.begin(), name.end()), d.file().At(index).id);
   return out;
 }
 
@@ -64,15 +64,15 @@ TEST(IndicatorDictionaryTest, NamesAreOrderedByUtf16UnitsWhereverTheyFirstDiffer
   for (const std::string& name : names) expected.push_back(WideOfGbk(name, IndicatorDictionary::kMaxNameChars));
   std::sort(expected.begin(), expected.end());
   ASSERT_EQ(d.size(), expected.size());
+  const std::vector<IndicatorDictionary::Entry> sorted = d.SortedEntries();
   for (size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(d.entries()[i].first, expected[i]) << i;
-    EXPECT_EQ(d.Find(expected[i]), d.entries()[i].second);
+    EXPECT_EQ(sorted[i].first, expected[i]) << i;
+    EXPECT_EQ(d.Find(expected[i]), sorted[i].second);
   }
 }
 
 TEST(IndicatorDictionaryTest, NamesMetTwiceKeepTheFirstLeafWhateverTheirLength) {
-  // Names shorter than, as long as and longer than the eight units a sort key holds, each met
-  // three times in an order that is not the record order.
+  // Names that begin alike, each met three times in an order that is not the record order.
   const IndicatorDictionary d(File({
       Node(true, 1, 0, "F"),
       Node(false, 2, 0, "abcdefghijkl"),
@@ -90,9 +90,9 @@ TEST(IndicatorDictionaryTest, NamesMetTwiceKeepTheFirstLeafWhateverTheirLength) 
                             {"ab", 6}, {"abcdefgh", 3}, {"abcdefghijkl", 4}, {"abcdefghijkm", 10}}));
 }
 
-TEST(IndicatorDictionaryTest, ManyNamesSharingHeadsLengthsAndTailsSortAsTheirUnits) {
-  // Names from a few characters (one and two bytes), 0 to 12 of them, many met more than once:
-  // each sort pass, each skipped byte and each run of equal packed units is exercised.
+TEST(IndicatorDictionaryTest, ManyNamesMetMoreThanOnceAreFoundAsTheirFirstLeaf) {
+  // Names from a few characters (one and two bytes), 0 to 12 of them, many met more than once,
+  // many alike but for one unit or their length.
   const std::vector<std::string> alphabet = {"a", "b", "\xD6\xD0", "\xA3\xC1", "\x81\x40"};
   std::mt19937 random(7);
   std::vector<RecordLayout> layouts;
@@ -106,15 +106,19 @@ TEST(IndicatorDictionaryTest, ManyNamesSharingHeadsLengthsAndTailsSortAsTheirUni
   }
   const IndicatorDictionary d(File(layouts));
   ASSERT_EQ(d.size(), first_of_name.size());
+  const std::vector<IndicatorDictionary::Entry> sorted = d.SortedEntries();
   size_t i = 0;
   for (const auto& [name, id] : first_of_name) {
-    ASSERT_EQ(d.entries()[i].first, name) << i;
-    EXPECT_EQ(d.file().At(d.entries()[i].second).id, id) << i;
+    ASSERT_EQ(sorted[i].first, name) << i;
+    const std::optional<size_t> found = d.Find(name);
+    ASSERT_TRUE(found.has_value()) << i;
+    EXPECT_EQ(d.file().At(*found).id, id) << i;
     ++i;
   }
+  EXPECT_EQ(d.Find(u"abababababababababab"), std::nullopt);
 }
 
-TEST(IndicatorDictionaryTest, NamesAllAlikeOrAloneLeaveNoByteToSortOn) {
+TEST(IndicatorDictionaryTest, OneNameAloneOrMetThriceAndAFolderWithoutLeaves) {
   EXPECT_EQ(Entries(IndicatorDictionary(File({Node(false, 1, 0, "x")}))),
             (std::vector<std::pair<std::string, int64_t>>{{"x", 1}}));
   EXPECT_EQ(Entries(IndicatorDictionary(File({Node(false, 4, 0, "same"), Node(false, 2, 0, "same"),

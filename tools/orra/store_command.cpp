@@ -27,7 +27,7 @@ std::string Utf8OfGbk(std::string_view gbk) { return ToUtf8(ToWideString(gbk)); 
 
 Json Indicators(const IndicatorDictionary& dictionary) {
   Json list = Json::array();
-  for (const auto& [name, index] : dictionary.entries()) {
+  for (const auto& [name, index] : dictionary.SortedEntries()) {
     const IndicatorDescriptor d = DescribeIndicator(dictionary.file().At(index));
     Json params = Json::array();
     for (const std::string& p : d.parameters) params.push_back(Utf8OfGbk(p));
