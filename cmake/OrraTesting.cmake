@@ -25,6 +25,24 @@ else()
   endif()
 endif()
 
+# The one precompiled header of gmock and GoogleTest, made by a target of its own with the test
+# executables' flags and usage requirements (each of them compiling its own took seconds per
+# executable, in every build). Not when a compiler cache is in front: ccache runs every file
+# that uses a precompiled header uncached, which costs a rebuild more than parsing.
+if(NOT ORRA_NO_TESTS AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+  set(source ${CMAKE_BINARY_DIR}/test_headers.cpp)
+  file(WRITE ${source} "// Only for the test executables' precompiled header.\n")
+  add_library(test_headers OBJECT ${source})
+  target_link_libraries(test_headers PRIVATE ${ORRA_GTEST_MAIN} Threads::Threads)
+  target_precompile_headers(test_headers PRIVATE <gmock/gmock.h> <gtest/gtest.h>)
+  # Compiled as the executables are (-fPIE), not as a library (-fPIC): the header is used only
+  # where it was made with the same settings.
+  set_target_properties(test_headers PROPERTIES POSITION_INDEPENDENT_CODE OFF)
+  if(CMAKE_POSITION_INDEPENDENT_CODE)
+    target_compile_options(test_headers PRIVATE ${CMAKE_CXX_COMPILE_OPTIONS_PIE})
+  endif()
+endif()
+
 # TIMEOUT: seconds each ctest case may take (120 unless given). ONE_THREAD: the code under test
 # runs on one thread only, so the thread sanitizer's build (ORRA_THREAD_SANITIZER) leaves these
 # tests out; the address sanitizer's build still runs them.
@@ -38,12 +56,9 @@ function(orra_add_tests name)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} ${ORRA_GTEST_MAIN} Threads::Threads)
-  # gmock's and GoogleTest's headers cost each test file seconds to parse; an executable parses
-  # them once, into a precompiled header. Not when a compiler cache is in front: ccache runs
-  # every file that uses a precompiled header uncached, which costs a rebuild more than parsing.
-  get_target_property(launcher ${name} CXX_COMPILER_LAUNCHER)
-  if(NOT launcher)
-    target_precompile_headers(${name} PRIVATE <gmock/gmock.h> <gtest/gtest.h>)
+  # gmock's and GoogleTest's headers cost each test file seconds to parse.
+  if(TARGET test_headers)
+    target_precompile_headers(${name} REUSE_FROM test_headers)
   endif()
   if(NOT WIN32)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${T_TIMEOUT})

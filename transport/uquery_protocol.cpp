@@ -24,7 +24,12 @@ std::string MakeUQueryRequest(std::string_view host, int port, char kind, std::s
   request.reserve(text.size() + 200);
   request += "POST /uQuery.dll HTTP/1.1\r\nhost:";
   request += host;
-  request += ":" + std::to_string(port) + "\r\nuxs:1\r\nContent-Length:" + std::to_string(content) + "\r\n\r\n";
+  // Piece by piece: MinGW's GCC 12 warns falsely (-Wrestrict) on a literal + std::string.
+  request += ':';
+  request += std::to_string(port);
+  request += "\r\nuxs:1\r\nContent-Length:";
+  request += std::to_string(content);
+  request += "\r\n\r\n";
   request += kind;
   request += token;
   request += ';';
