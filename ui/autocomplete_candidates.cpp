@@ -21,8 +21,8 @@ bool DisplaysBefore(std::u16string_view a, std::u16string_view b) {
   return a < b;
 }
 
-bool AutocompleteCandidates::Add(std::u16string name, std::size_t value) {
-  const bool added = names_.emplace(std::move(name), value).second;
+bool AutocompleteCandidates::Add(std::u16string_view name, std::size_t value) {
+  const bool added = names_.emplace(name, value).second;
   arranged_ = arranged_ && !added;
   return added;
 }

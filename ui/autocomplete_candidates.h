@@ -40,7 +40,7 @@ class AutocompleteCandidates {
   AutocompleteCandidates& operator=(AutocompleteCandidates&&) = default;
 
   // False when the name was present already (its value is then unchanged).
-  bool Add(std::u16string name, std::size_t value);
+  bool Add(std::u16string_view name, std::size_t value);
 
   // Empty for an empty text.
   std::vector<AutocompleteMatch> Match(std::u16string_view text) const;

@@ -48,7 +48,7 @@ class AutocompleteEdit {
  public:
   explicit AutocompleteEdit(std::u16string hint = std::u16string(kIndicatorSearchHint)) : hint_(std::move(hint)) {}
 
-  bool AddCandidate(std::u16string name, std::size_t value) { return candidates_.Add(std::move(name), value); }
+  bool AddCandidate(std::u16string_view name, std::size_t value) { return candidates_.Add(name, value); }
   const AutocompleteCandidates& candidates() const { return candidates_; }
 
   // Switching the hint on while the box is empty and unfocused answers the text to put in.

@@ -88,7 +88,7 @@ class CACEdit {
   // hidden list. False when a window call failed.
   bool Init(HWND edit);
 
-  bool AddCandidate(std::u16string name, std::size_t value) { return model_.AddCandidate(std::move(name), value); }
+  bool AddCandidate(std::u16string_view name, std::size_t value) { return model_.AddCandidate(name, value); }
   void SetHint(bool on);
   void SetNotifyWindow(HWND window) { notify_ = window; }
 

@@ -93,7 +93,8 @@ void CDlgReportNav::InsertItem(HWND tree, size_t node, HTREEITEM parent) {
   insert.hParent = parent;
   insert.hInsertAfter = TVI_LAST;
   insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN;
-  insert.item.pszText = const_cast<wchar_t*>(Wide(model_->tree().nodes()[node].text));
+  // Node texts are zero-terminated in the tree's block.
+  insert.item.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(model_->tree().nodes()[node].text.data()));
   insert.item.lParam = static_cast<LPARAM>(node);
   // The expand button of a folder whose children are not inserted yet.
   insert.item.cChildren = children_[node].empty() ? 0 : 1;

@@ -6,19 +6,28 @@
 #include <unordered_set>
 #include <utility>
 
-#include "common/text_conversion.h"
+#include "store/gbk_text.h"
 
 namespace orra {
 namespace {
 
-std::u16string NodeText(const RecordView& record) {
-  std::u16string text = ToWideString(record.name);
-  if (record.is_folder) text = u"[ " + text + u" ]";
-  if (text.size() > IndicatorTree::kMaxTextChars) text.resize(IndicatorTree::kMaxTextChars);
-  return text;
-}
+constexpr std::u16string_view kFolderOpen = u"[ ";
+constexpr std::u16string_view kFolderClose = u" ]";
+// Room a node's text may take besides its name's units (a byte gives at most one unit).
+constexpr size_t kTextExtraUnits = kFolderOpen.size() + kFolderClose.size() + 1;
 
 }  // namespace
+
+std::u16string_view IndicatorTree::AppendText(const RecordKey& record) {
+  const size_t start = texts_.size();
+  if (record.is_folder) texts_.append(kFolderOpen);
+  AppendWideOfGbk(texts_, record.name, kMaxTextChars);
+  if (record.is_folder) texts_.append(kFolderClose);
+  texts_.resize(std::min(texts_.size(), start + kMaxTextChars));
+  const size_t length = texts_.size() - start;
+  texts_.push_back(u'\0');
+  return std::u16string_view(texts_).substr(start, length);
+}
 
 IndicatorTree::IndicatorTree(std::shared_ptr<const CRecordFile> file) : file_(std::move(file)) {
   if (!file_) file_ = std::make_shared<const CRecordFile>();
@@ -26,15 +35,22 @@ IndicatorTree::IndicatorTree(std::shared_ptr<const CRecordFile> file) : file_(st
   // One pass over the file groups the records by parent, so that building every folder's
   // children is not another pass over a hundred thousand records.
   std::unordered_map<int64_t, std::vector<size_t>> children;
-  for (size_t i = 0; i < records.count(); ++i) {
-    const RecordView record = records.At(i);
+  size_t text_units = 0;
+  size_t walked = 0;
+  for (; walked < records.count(); ++walked) {
+    const RecordKey record = records.KeyAt(walked);
     if (record.id == 0) break;
-    children[record.parent_id].push_back(i);
+    children[record.parent_id].push_back(walked);
+    text_units += record.name.size() + kTextExtraUnits;
   }
   const auto top = children.find(0);
   if (top == children.end()) return;
+  // A record becomes a node at most once, so the block never grows past this.
+  texts_.reserve(text_units);
+  nodes_.reserve(walked);
 
   std::vector<SearchCandidate> leaves;
+  leaves.reserve(walked);
   // One frame per folder being built: its records, the next one to take, the folder's node.
   struct Frame {
     const std::vector<size_t>* records;
@@ -50,9 +66,9 @@ IndicatorTree::IndicatorTree(std::shared_ptr<const CRecordFile> file) : file_(st
       continue;
     }
     const size_t index = (*frame.records)[frame.next++];
-    const RecordView record = records.At(index);
+    const RecordKey record = records.KeyAt(index);
     const size_t node = nodes_.size();
-    nodes_.push_back({frame.node, index, record.is_folder, NodeText(record)});
+    nodes_.push_back({frame.node, index, record.is_folder, AppendText(record)});
     if (!record.is_folder) {
       leaves.push_back({nodes_.back().text, node});
       continue;
@@ -75,7 +91,7 @@ IndicatorTree::IndicatorTree(std::shared_ptr<const CRecordFile> file) : file_(st
   for (size_t i = 0; i < leaves.size(); ++i) {
     if (!kept[i]) continue;
     position[i] = candidates_.size();
-    candidates_.push_back(std::move(leaves[i]));
+    candidates_.push_back(leaves[i]);
   }
   candidates_by_name_.reserve(candidates_.size());
   for (size_t i : order) {

@@ -29,7 +29,10 @@ std::shared_ptr<const CRecordFile> File(const std::vector<RecordLayout>& layouts
 std::vector<std::u16string> Outline(const IndicatorTree& tree) {
   std::vector<std::u16string> out;
   for (const IndicatorTreeNode& node : tree.nodes()) {
-    out.push_back((node.parent ? tree.nodes()[*node.parent].text : u"") + u" > " + node.text);
+    std::u16string line(node.parent ? tree.nodes()[*node.parent].text : u"");
+    line += u" > ";
+    line += node.text;
+    out.push_back(std::move(line));
   }
   return out;
 }
@@ -57,6 +60,8 @@ TEST(IndicatorTreeTest, FoldersAndLeavesInFileOrderEachFolderFollowedByItsChildr
     const RecordView record = tree.Record(n)->view();
     EXPECT_EQ(record.is_folder, node.is_folder);
     EXPECT_NE(node.text.find(ToWideString(record.name)), std::u16string::npos);
+    // The tree view's item takes the text's data() as it is.
+    EXPECT_EQ(node.text.data()[node.text.size()], u'\0');
   }
   EXPECT_EQ(tree.Record(tree.nodes().size()), std::nullopt);
   ASSERT_EQ(tree.candidates().size(), 5u);

@@ -339,7 +339,7 @@ class Bench {
       insert.hParent = nodes[index].parent ? items[*nodes[index].parent] : TVI_ROOT;
       insert.hInsertAfter = TVI_LAST;
       insert.item.mask = TVIF_TEXT | TVIF_PARAM;
-      insert.item.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(nodes[index].text.c_str()));
+      insert.item.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(nodes[index].text.data()));
       insert.item.lParam = static_cast<LPARAM>(index);
       items[index] = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     }
