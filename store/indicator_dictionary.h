@@ -6,7 +6,8 @@
 // Names are looked up, never walked in order, while the add-in runs: the entries are kept in
 // visit order with an open-addressing hash index over them, and ordered only when a listing
 // asks. A terminal files a hundred thousand indicators and the store is loaded on Excel's main
-// thread, where sorting them took a third of the load and a node per name more still.
+// thread, where building a sorted vector of them took a quarter to a third of the load (and a
+// node per name in an ordered map more still).
 
 #include <cstddef>
 #include <cstdint>
