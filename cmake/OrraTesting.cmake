@@ -31,7 +31,8 @@ endif()
 # that uses a precompiled header uncached, which costs a rebuild more than parsing.
 if(NOT ORRA_NO_TESTS AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
   set(source ${CMAKE_BINARY_DIR}/test_headers.cpp)
-  file(WRITE ${source} "// Only for the test executables' precompiled header.\n")
+  # Written only when its content changes, so that a new configuration rebuilds nothing.
+  file(CONFIGURE OUTPUT ${source} CONTENT "// Only for the test executables' precompiled header.\n")
   add_library(test_headers OBJECT ${source})
   target_link_libraries(test_headers PRIVATE ${ORRA_GTEST_MAIN} Threads::Threads)
   target_precompile_headers(test_headers PRIVATE <gmock/gmock.h> <gtest/gtest.h>)

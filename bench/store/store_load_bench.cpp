@@ -105,11 +105,6 @@ void LoadStore(const std::u16string& dir) {
   benchmark::DoNotOptimize(store.Indicators()->size());
 }
 
-void BM_ReadAndInflateFloor(benchmark::State& state) {
-  DataDirectory();
-  for (auto _ : state) ReadAndInflate(DataDirectory());
-}
-
 // Every round loads the store and then reads the floor's files, so that the ratio compares the
 // two under the same conditions: on a shared machine the speed of both moves by a third from
 // one second to the next, and a floor measured once before the loads moved the ratio with it.
@@ -127,7 +122,6 @@ void BM_LoadStore(benchmark::State& state) {
   state.counters["ratio_to_floor"] = load / floor;
 }
 
-BENCHMARK(BM_ReadAndInflateFloor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadStore)->Unit(benchmark::kMillisecond);
 
 }  // namespace
